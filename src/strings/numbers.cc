@@ -1,0 +1,28 @@
+#include "strings/numbers.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+namespace vorlanex {
+
+std::optional<ParsedNumber> read_number(std::string_view text, int base) {
+    const std::string terminated(text);
+    const char* begin = terminated.c_str();
+    char* end = nullptr;
+    const long value = std::strtol(begin, &end, base);
+    if (end == begin) return std::nullopt;
+    return ParsedNumber{value, static_cast<std::size_t>(end - begin)};
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (std::tolower(ca) != std::tolower(cb)) return false;
+    }
+    return true;
+}
+
+}  // namespace vorlanex

@@ -1,0 +1,3 @@
+#include "vorlanex/front_end.h"
+
+int main(int argc, char** argv) { return vorlanex::run(argc, argv); }

@@ -1,0 +1,110 @@
+#include "support/run_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace vorlanex::testing {
+
+namespace {
+
+struct Pipe {
+    int fd[2] = {-1, -1};
+    Pipe() {
+        if (pipe2(fd, O_CLOEXEC) != 0) std::abort();
+    }
+    ~Pipe() {
+        for (int f : fd)
+            if (f >= 0) close(f);
+    }
+    void close_end(int i) {
+        if (fd[i] >= 0) close(fd[i]);
+        fd[i] = -1;
+    }
+};
+
+[[noreturn]] void exec_child(const ProgramRun& run, Pipe& in, Pipe& out, Pipe& err) {
+    if (run.close_input) {
+        close(0);
+    } else {
+        dup2(in.fd[0], 0);
+    }
+    dup2(out.fd[1], 1);
+    dup2(err.fd[1], 2);
+    for (const std::string& assignment : run.env) putenv(const_cast<char*>(assignment.c_str()));
+    if (!run.cwd.empty() && chdir(run.cwd.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    for (const std::string& arg : run.args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+// Feeds standard input and drains both outputs at once, so that a child that
+// writes much before reading cannot block on a full pipe.
+void pump(const std::string& input, Pipe& in, Pipe& out, Pipe& err, ProgramResult& result) {
+    std::size_t written = 0;
+    if (input.empty()) in.close_end(1);
+    for (;;) {
+        pollfd fds[3] = {{out.fd[0], POLLIN, 0}, {err.fd[0], POLLIN, 0}, {in.fd[1], POLLOUT, 0}};
+        const nfds_t count = in.fd[1] >= 0 ? 3 : 2;
+        if (out.fd[0] < 0 && err.fd[0] < 0) return;
+        if (poll(fds, count, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        char buffer[65536];
+        for (int i = 0; i < 2; ++i) {
+            Pipe& p = i == 0 ? out : err;
+            std::string& sink = i == 0 ? result.out : result.err;
+            if (p.fd[0] < 0 || fds[i].revents == 0) continue;
+            const ssize_t n = read(p.fd[0], buffer, sizeof buffer);
+            if (n > 0) {
+                sink.append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                p.close_end(0);
+            }
+        }
+        if (count == 3 && fds[2].revents != 0) {
+            const ssize_t n = write(in.fd[1], input.data() + written, input.size() - written);
+            if (n > 0) written += static_cast<std::size_t>(n);
+            if (n < 0 || written == input.size()) in.close_end(1);
+        }
+    }
+}
+
+}  // namespace
+
+ProgramResult run_program(const ProgramRun& run) {
+    signal(SIGPIPE, SIG_IGN);
+    Pipe in, out, err;
+    ProgramResult result;
+    const pid_t pid = fork();
+    if (pid < 0) std::abort();
+    if (pid == 0) exec_child(run, in, out, err);
+    in.close_end(0);
+    out.close_end(1);
+    err.close_end(1);
+    pump(run.input, in, out, err, result);
+    int wstatus = 0;
+    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    }
+    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    return result;
+}
+
+ProgramResult run_vorlanex(const std::vector<std::string>& args, const std::string& input) {
+    ProgramRun run;
+    run.args.push_back(VORLANEX_BINARY);
+    run.args.insert(run.args.end(), args.begin(), args.end());
+    run.input = input;
+    return run_program(run);
+}
+
+}  // namespace vorlanex::testing

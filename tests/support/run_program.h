@@ -1,0 +1,29 @@
+// Runs a program as a user would run it: arguments, standard input, extra
+// environment; collects its standard output, standard error and exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vorlanex::testing {
+
+struct ProgramResult {
+    int status = -1;  ///< exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+struct ProgramRun {
+    std::vector<std::string> args;  ///< args[0] is the program
+    std::string input;              ///< standard input
+    bool close_input = false;       ///< start with standard input closed
+    std::vector<std::string> env;   ///< NAME=VALUE added to the environment
+    std::string cwd;                ///< working directory, or the current one
+};
+
+ProgramResult run_program(const ProgramRun& run);
+
+/// The built vorlanex with these arguments.
+ProgramResult run_vorlanex(const std::vector<std::string>& args, const std::string& input = "");
+
+}  // namespace vorlanex::testing
