@@ -1,0 +1,18 @@
+// Reading configuration input of either form: the binary image is tried
+// first, the text second, on the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "config/config.h"
+#include "strings/strings.h"
+
+namespace vorlanex {
+
+/// Fills `config` (which should be empty) from the bytes. False after the
+/// messages of the image reader or of the text parser.
+bool Config_load(Config& config, std::span<const std::uint8_t> bytes, Definitions& definitions,
+                 bool ignoreMissingPorts);
+
+}  // namespace vorlanex

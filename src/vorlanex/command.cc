@@ -1,0 +1,13 @@
+#include <cstdio>
+
+#include "vorlanex/operations.h"
+
+namespace vorlanex {
+
+// Not built yet: answers with one error line.
+int command(Session&, const Words&) {
+    std::fputs("error: command execution is not available in this build yet\n", stderr);
+    return 1;
+}
+
+}  // namespace vorlanex
