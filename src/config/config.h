@@ -131,7 +131,7 @@ struct Config {
     std::unordered_map<std::uint32_t, std::uint16_t> long_index;
     std::array<std::int32_t, 256> binding_index = filled_binding_index();
 
-private:
+  private:
     static std::array<std::int32_t, 256> filled_binding_index() {
         std::array<std::int32_t, 256> index;
         index.fill(-1);

@@ -8,12 +8,13 @@
 namespace vorlanex {
 
 void Command_write(const Command& command, std::vector<std::uint8_t>& out) {
-    out.insert(out.end(), {command.action, command.policy, command.port, command.mask, command.data});
+    out.insert(out.end(),
+               {command.action, command.policy, command.port, command.mask, command.data});
 }
 
 void Binding_write(const Binding& binding, std::vector<std::uint8_t>& out) {
-    out.insert(out.end(), {binding.key, binding.times,
-                           static_cast<std::uint8_t>(binding.num_commands())});
+    out.insert(out.end(),
+               {binding.key, binding.times, static_cast<std::uint8_t>(binding.num_commands())});
     for (const Command& command : binding.commands) Command_write(command, out);
 }
 
@@ -35,10 +36,10 @@ void Config_write(const Config& config, std::vector<std::uint8_t>& out) {
         out.push_back(0);
     }
     for (const std::uint32_t value : config.longs) {
-        out.insert(out.end(), {KEY_LONG, static_cast<std::uint8_t>(value),
-                               static_cast<std::uint8_t>(value >> 8),
-                               static_cast<std::uint8_t>(value >> 16),
-                               static_cast<std::uint8_t>(value >> 24)});
+        out.insert(
+            out.end(),
+            {KEY_LONG, static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+             static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
     }
     out.push_back(KEY_EOF);
 }
@@ -107,7 +108,8 @@ bool String_read(Config& config, InputStream& in) {
     std::string text;
     for (int c = in.get(); c != 0; c = in.get()) {
         if (c < 0) return truncated("a string");
-        if (text.size() == kMaxImageString) return broken("a string record holds more than 4095 bytes");
+        if (text.size() == kMaxImageString)
+            return broken("a string record holds more than 4095 bytes");
         text.push_back(static_cast<char>(c));
     }
     if (!Config_add_string(config, text)) return broken("more than 65535 strings");
@@ -127,10 +129,14 @@ bool Long_read(Config& config, InputStream& in) {
 
 bool Record_read(Config& config, std::uint8_t tag, InputStream& in) {
     switch (tag) {
-        case KEY_STRING: return String_read(config, in);
-        case KEY_LONG: return Long_read(config, in);
-        case KEY_EXPANSION: return Expansion_read(config, in);
-        default: return Binding_read(config, tag, in);
+        case KEY_STRING:
+            return String_read(config, in);
+        case KEY_LONG:
+            return Long_read(config, in);
+        case KEY_EXPANSION:
+            return Expansion_read(config, in);
+        default:
+            return Binding_read(config, tag, in);
     }
 }
 

@@ -13,7 +13,7 @@
 namespace vorlanex {
 
 class InputStream {
-public:
+  public:
     explicit InputStream(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     /// The next byte, or -1 at the end.
@@ -40,7 +40,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
 };

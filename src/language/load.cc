@@ -10,9 +10,12 @@ bool Config_load(Config& config, std::span<const std::uint8_t> bytes, Definition
                  bool ignoreMissingPorts) {
     InputStream in(bytes);
     switch (Config_read(config, in)) {
-        case ReadResult::Image: return true;
-        case ReadResult::Broken: return false;
-        case ReadResult::NotAnImage: break;
+        case ReadResult::Image:
+            return true;
+        case ReadResult::Broken:
+            return false;
+        case ReadResult::NotAnImage:
+            break;
     }
     return Config_parse(config, in, definitions, ignoreMissingPorts);
 }

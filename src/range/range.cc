@@ -1,8 +1,8 @@
 #include "range/range.h"
 
 #include <algorithm>
-#include <climits>
 #include <cctype>
+#include <climits>
 #include <string>
 
 #include "strings/numbers.h"
@@ -15,7 +15,9 @@ std::int32_t saturate(long value) {
     return static_cast<std::int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
 }
 
-bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool is_space(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 std::size_t skip_space(std::string_view text, std::size_t pos) {
     while (pos < text.size() && is_space(text[pos])) ++pos;

@@ -22,7 +22,9 @@ struct ParsedNumber {
 std::optional<ParsedNumber> read_number(std::string_view text, int base);
 
 /// The low eight bits of a number, as a byte field takes it.
-inline unsigned char low_byte(long value) { return static_cast<unsigned char>(value & 0xFF); }
+inline unsigned char low_byte(long value) {
+    return static_cast<unsigned char>(value & 0xFF);
+}
 
 /// Letters compared without regard to case (ASCII), whole texts.
 bool equal_ignoring_case(std::string_view a, std::string_view b);

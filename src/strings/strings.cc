@@ -57,7 +57,7 @@ std::vector<std::string> tokenize(std::string_view text, std::string_view delimi
 // definitions cannot exhaust the stack: each frame is the token sequence of
 // one definition being expanded.
 class Expander {
-public:
+  public:
     Expander(StringList& list, const Definitions& definitions, std::string_view delimiters)
         : list_(list), definitions_(definitions), delimiters_(delimiters) {}
 
@@ -76,7 +76,7 @@ public:
         return true;
     }
 
-private:
+  private:
     struct Frame {
         const Definition* definition;  // none for the statement itself
         std::vector<std::string> tokens;

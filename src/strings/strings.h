@@ -35,16 +35,18 @@ struct Definition {
 /// never removed. Lookups are hashed, since every token of every statement is
 /// looked up.
 class Definitions {
-public:
+  public:
     const Definition* find(std::string_view name) const;
     /// False, with the table unchanged, when the name is already defined.
     bool add(std::string_view name, std::string_view text);
     std::size_t size() const { return by_name_.size(); }
 
-private:
+  private:
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
     };
     std::unordered_map<std::string, Definition, Hash, std::equal_to<>> by_name_;
 };

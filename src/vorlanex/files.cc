@@ -37,7 +37,9 @@ std::optional<Bytes> read_whole_file(const std::string& path) {
     return bytes;
 }
 
-std::optional<Bytes> read_standard_input() { return read_all(STDIN_FILENO); }
+std::optional<Bytes> read_standard_input() {
+    return read_all(STDIN_FILENO);
+}
 
 void report_file_error(const std::string& name) {
     std::fprintf(stderr, "%s: %s\n", name.c_str(), std::strerror(errno));

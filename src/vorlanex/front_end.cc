@@ -108,19 +108,33 @@ struct OptionOutcome {
 
 OptionOutcome handle_option(Session& session, int option) {
     switch (option) {
-        case 'd': session.device = optarg; return {false, 0};
-        case 'D': session.delay = parse_delay(optarg); return {false, 0};
-        case 'p':
-            std::fputs("hint: option --preserve is no longer needed and has been deprecated in v1.5\n",
-                       stderr);
+        case 'd':
+            session.device = optarg;
             return {false, 0};
-        case 'h': usage(); return {true, 0};
-        case 'v': version(); return {true, 0};
-        case 'k': keys(); return {true, 0};
-        case 'i': return {true, identify(session)};
+        case 'D':
+            session.delay = parse_delay(optarg);
+            return {false, 0};
+        case 'p':
+            std::fputs(
+                "hint: option --preserve is no longer needed and has been deprecated in v1.5\n",
+                stderr);
+            return {false, 0};
+        case 'h':
+            usage();
+            return {true, 0};
+        case 'v':
+            version();
+            return {true, 0};
+        case 'k':
+            keys();
+            return {true, 0};
+        case 'i':
+            return {true, identify(session)};
         case '?':
-        case ':': return {true, 1};  // getopt_long has written its diagnostic
-        default: return {false, 0};
+        case ':':
+            return {true, 1};  // getopt_long has written its diagnostic
+        default:
+            return {false, 0};
     }
 }
 

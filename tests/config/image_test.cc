@@ -31,17 +31,17 @@ Config worked_example() {
     return config;
 }
 
-const Bytes kWorkedExample = {
-    0x1C, 0xCF,                          // magic
-    0xFB, 0x01, 0x00, 0x01, 0x02, 0x0B,  // expansion: 1 port, clock a0, data a1, latch a2, enable b3
-    0x32, 0x01, 0x02,                    // binding: key 0x32, times 1, 2 commands
-    0x0C, 0x00, 0x00, 0x00, 0x00,        // type string 0
-    0x10, 0x00, 0x00, 0x00, 0x00,        // long sleep, longs entry 0
-    0xFE, 0x01, 0x01,                    // immediate binding, 1 command
-    0x00, 0x60, 0x00, 0x08, 0x01,        // set a3 1, odd policy
-    0xFD, 0x68, 0x69, 0x00,              // string 0: "hi"
-    0xFC, 0x00, 0x00, 0x01, 0x00,        // long 0: 65536
-    0xFF};
+const Bytes kWorkedExample = {0x1C, 0xCF,  // magic
+                              0xFB, 0x01, 0x00, 0x01, 0x02,
+                              0x0B,  // expansion: 1 port, clock a0, data a1, latch a2, enable b3
+                              0x32, 0x01, 0x02,  // binding: key 0x32, times 1, 2 commands
+                              0x0C, 0x00, 0x00, 0x00, 0x00,  // type string 0
+                              0x10, 0x00, 0x00, 0x00, 0x00,  // long sleep, longs entry 0
+                              0xFE, 0x01, 0x01,              // immediate binding, 1 command
+                              0x00, 0x60, 0x00, 0x08, 0x01,  // set a3 1, odd policy
+                              0xFD, 0x68, 0x69, 0x00,        // string 0: "hi"
+                              0xFC, 0x00, 0x00, 0x01, 0x00,  // long 0: 65536
+                              0xFF};
 
 Bytes write(const Config& config) {
     Bytes out;
@@ -86,10 +86,10 @@ TEST(Image, EmptyConfiguration) {
 
 TEST(Image, RecordsInAnyOrderReadTheSame) {
     // Strings and longs first, the bindings last, and no end tag.
-    const Bytes reordered = {0x1C, 0xCF, 0xFC, 0x00, 0x00, 0x01, 0x00, 0xFD, 0x68, 0x69, 0x00,
-                             0x32, 0x01, 0x02, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00,
-                             0x00, 0x00, 0xFE, 0x01, 0x01, 0x00, 0x60, 0x00, 0x08, 0x01, 0xFB,
-                             0x01, 0x00, 0x01, 0x02, 0x0B};
+    const Bytes reordered = {0x1C, 0xCF, 0xFC, 0x00, 0x00, 0x01, 0x00, 0xFD, 0x68, 0x69,
+                             0x00, 0x32, 0x01, 0x02, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x10,
+                             0x00, 0x00, 0x00, 0x00, 0xFE, 0x01, 0x01, 0x00, 0x60, 0x00,
+                             0x08, 0x01, 0xFB, 0x01, 0x00, 0x01, 0x02, 0x0B};
     const ReadOutcome outcome = read(reordered);
     EXPECT_EQ(outcome.result, ReadResult::Image);
     EXPECT_EQ(write(outcome.config), kWorkedExample);
@@ -161,13 +161,16 @@ TEST(Image, BrokenRecordsSayWhatIsWrong) {
         return bytes;
     }();
     for (const Case& c : {
-             Case{{0x1C, 0xCF, 0x32}, "error: broken image: the input ends inside a binding record\n"},
+             Case{{0x1C, 0xCF, 0x32},
+                  "error: broken image: the input ends inside a binding record\n"},
              Case{{0x1C, 0xCF, 0x32, 0x01, 0x01, 0x00},
                   "error: broken image: the input ends inside a binding record\n"},
-             Case{{0x1C, 0xCF, 0xFB, 0x01}, "error: broken image: the input ends inside an expansion record\n"},
+             Case{{0x1C, 0xCF, 0xFB, 0x01},
+                  "error: broken image: the input ends inside an expansion record\n"},
              Case{{0x1C, 0xCF, 0xFC, 0x01, 0x02, 0x03},
                   "error: broken image: the input ends inside a long value record\n"},
-             Case{{0x1C, 0xCF, 0xFD, 'h', 'i'}, "error: broken image: the input ends inside a string record\n"},
+             Case{{0x1C, 0xCF, 0xFD, 'h', 'i'},
+                  "error: broken image: the input ends inside a string record\n"},
              Case{long_string, "error: broken image: a string record holds more than 4095 bytes\n"},
          }) {
         const ReadOutcome outcome = read(c.bytes);

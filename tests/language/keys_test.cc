@@ -20,7 +20,9 @@ std::string captured_run(const std::function<void()>& body) {
     return ::testing::internal::GetCapturedStderr();
 }
 
-std::ostream& operator<<(std::ostream& out, const KeyCase& c) { return out << '"' << c.text << '"'; }
+std::ostream& operator<<(std::ostream& out, const KeyCase& c) {
+    return out << '"' << c.text << '"';
+}
 
 class KeyParse : public ::testing::TestWithParam<KeyCase> {};
 
@@ -42,25 +44,25 @@ TEST_P(KeyParse, GivesTheCodeOrRefuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, KeyParse,
-    ::testing::Values(
-        KeyCase{"$3F", 63, ""}, KeyCase{"63", 63, ""}, KeyCase{"0x3F", 63, ""},
-        KeyCase{"077", 63, ""}, KeyCase{"runstop", 63, ""}, KeyCase{"Stop", 63, ""},
-        KeyCase{"$40", 0x40, ""}, KeyCase{"$F8", 0xF8, ""}, KeyCase{"$FA", 0xFA, ""},
-        KeyCase{"LOCKED", 0xFA, ""}, KeyCase{"$F9", 0xF9, ""}, KeyCase{"unlocked", 0xF9, ""},
-        KeyCase{"$FB", -1, "error: '$FB': reserved slot, not a key\n"},
-        KeyCase{"$FE", -1, "error: '$FE': reserved slot, not a key\n"},
-        KeyCase{"$FF", -1, "error: '$FF': reserved slot, not a key\n"},
-        KeyCase{"-1", -1, "error: '$FF': reserved slot, not a key\n"},
-        KeyCase{"-6", 0xFA, ""}, KeyCase{"$A", 0x0A, ""}, KeyCase{"$F1", 0xF1, ""},
-        KeyCase{"$K", 0x2C, ""}, KeyCase{"300", 0x2C, ""}, KeyCase{"$140", 0x40, ""},
-        KeyCase{"5x", 5, ""}, KeyCase{"5 ", 5, ""}, KeyCase{" 7", 7, ""}, KeyCase{"RUN ", -1, ""},
-        KeyCase{"c=", 0x2F, ""}, KeyCase{"+", 0x05, ""}, KeyCase{"shiftright", 0x26, ""},
-        KeyCase{"COLON", 0x2D, ""}, KeyCase{":", -1, ""}, KeyCase{"#", -1, ""},
-        KeyCase{"", -1, ""}, KeyCase{"xyz", -1, ""},
-        KeyCase{"FIRE", 63, ""}, KeyCase{"$FIRE", 0x0F, ""}, KeyCase{"fire", -1, ""},
-        KeyCase{"PAIR", -1, ""},
-        KeyCase{"LOOP", -1, "error: 'LOOP': symbol refers to itself\n"},
-        KeyCase{"PING", -1, "error: 'PING': symbol refers to itself\n"}));
+    ::testing::Values(KeyCase{"$3F", 63, ""}, KeyCase{"63", 63, ""}, KeyCase{"0x3F", 63, ""},
+                      KeyCase{"077", 63, ""}, KeyCase{"runstop", 63, ""}, KeyCase{"Stop", 63, ""},
+                      KeyCase{"$40", 0x40, ""}, KeyCase{"$F8", 0xF8, ""}, KeyCase{"$FA", 0xFA, ""},
+                      KeyCase{"LOCKED", 0xFA, ""}, KeyCase{"$F9", 0xF9, ""},
+                      KeyCase{"unlocked", 0xF9, ""},
+                      KeyCase{"$FB", -1, "error: '$FB': reserved slot, not a key\n"},
+                      KeyCase{"$FE", -1, "error: '$FE': reserved slot, not a key\n"},
+                      KeyCase{"$FF", -1, "error: '$FF': reserved slot, not a key\n"},
+                      KeyCase{"-1", -1, "error: '$FF': reserved slot, not a key\n"},
+                      KeyCase{"-6", 0xFA, ""}, KeyCase{"$A", 0x0A, ""}, KeyCase{"$F1", 0xF1, ""},
+                      KeyCase{"$K", 0x2C, ""}, KeyCase{"300", 0x2C, ""}, KeyCase{"$140", 0x40, ""},
+                      KeyCase{"5x", 5, ""}, KeyCase{"5 ", 5, ""}, KeyCase{" 7", 7, ""},
+                      KeyCase{"RUN ", -1, ""}, KeyCase{"c=", 0x2F, ""}, KeyCase{"+", 0x05, ""},
+                      KeyCase{"shiftright", 0x26, ""}, KeyCase{"COLON", 0x2D, ""},
+                      KeyCase{":", -1, ""}, KeyCase{"#", -1, ""}, KeyCase{"", -1, ""},
+                      KeyCase{"xyz", -1, ""}, KeyCase{"FIRE", 63, ""}, KeyCase{"$FIRE", 0x0F, ""},
+                      KeyCase{"fire", -1, ""}, KeyCase{"PAIR", -1, ""},
+                      KeyCase{"LOOP", -1, "error: 'LOOP': symbol refers to itself\n"},
+                      KeyCase{"PING", -1, "error: 'PING': symbol refers to itself\n"}));
 
 struct DataCase {
     const char* text;
@@ -68,7 +70,9 @@ struct DataCase {
     const char* message;
 };
 
-std::ostream& operator<<(std::ostream& out, const DataCase& c) { return out << '"' << c.text << '"'; }
+std::ostream& operator<<(std::ostream& out, const DataCase& c) {
+    return out << '"' << c.text << '"';
+}
 
 class ParseData : public ::testing::TestWithParam<DataCase> {};
 

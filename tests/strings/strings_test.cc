@@ -71,13 +71,16 @@ struct FailingCase {
     std::string message;
 };
 
-std::ostream& operator<<(std::ostream& out, const FailingCase& c) { return out << '"' << c.statement << '"'; }
+std::ostream& operator<<(std::ostream& out, const FailingCase& c) {
+    return out << '"' << c.statement << '"';
+}
 
 class SelfReference : public ::testing::TestWithParam<FailingCase> {};
 
 TEST_P(SelfReference, FailsNamingTheSymbol) {
     Definitions defs;
-    for (const auto& [name, text] : GetParam().definitions) StringList_add_definition(defs, name, text);
+    for (const auto& [name, text] : GetParam().definitions)
+        StringList_add_definition(defs, name, text);
     StringList list;
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(StringList_append_tokenized(list, GetParam().statement, defs));
@@ -100,10 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
         FailingCase{{{"A", "A"}}, "set A", "error: 'A': symbol refers to itself\n"},
         FailingCase{{{"A", "x A"}}, "A", "error: 'A': symbol refers to itself\n"},
         FailingCase{{{"A", "B"}, {"B", "A"}}, "press A", "error: 'A': symbol refers to itself\n"},
-        FailingCase{{{"A", "B"}, {"B", "C 1"}, {"C", "B"}}, "A", "error: 'B': symbol refers to itself\n"},
+        FailingCase{
+            {{"A", "B"}, {"B", "C 1"}, {"C", "B"}}, "A", "error: 'B': symbol refers to itself\n"},
         FailingCase{doubling(40, "w"), "L40", "error: 'L40': symbol expands beyond 65536 words\n"},
         // Symbols that expand to nothing still count as work.
-        FailingCase{doubling(40, ""), "x L40", "error: 'L40': symbol expands beyond 65536 words\n"}));
+        FailingCase{doubling(40, ""), "x L40",
+                    "error: 'L40': symbol expands beyond 65536 words\n"}));
 
 TEST(StringList, ExpandsToExactly65536Words) {
     Definitions defs;

@@ -11,7 +11,8 @@
 namespace vorlanex::testing {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorlanex-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vorlanex-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
 }

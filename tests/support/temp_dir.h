@@ -6,7 +6,7 @@
 namespace vorlanex::testing {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,7 +18,7 @@ public:
     /// Writes `content` to `name` and returns its path.
     std::string write(const std::string& name, const std::string& content) const;
 
-private:
+  private:
     std::string path_;
 };
 
