@@ -1,13 +1,65 @@
 #include <cstdio>
+#include <optional>
+#include <string>
 
+#include "config/image.h"
+#include "language/load.h"
+#include "language/render.h"
+#include "strings/numbers.h"
+#include "vorlanex/files.h"
 #include "vorlanex/operations.h"
+#include "vorlanex/output.h"
 
 namespace vorlanex {
 
-// Not built yet: answers with one error line.
-int convert(Session&, const Words&) {
-    std::fputs("error: convert is not available in this build yet\n", stderr);
-    return 1;
+namespace {
+
+bool names_standard_stream(const Words& words, std::size_t index) {
+    return words.size() <= index || words[index].starts_with('-');
+}
+
+bool is_text_name(const std::string& name) {
+    return name.size() >= 5 && equal_ignoring_case(std::string_view(name).substr(name.size() - 5), ".conf");
+}
+
+}  // namespace
+
+int convert(Session& session, const Words& words) {
+    const bool from_stdin = names_standard_stream(words, 0);
+    std::optional<Bytes> input;
+    if (!from_stdin) {
+        input = read_whole_file(words[0]);
+        if (!input) {
+            report_file_error(words[0]);
+            return 1;
+        }
+    }
+    const bool to_stdout = names_standard_stream(words, 1);
+    const bool as_text = !to_stdout && is_text_name(words[1]);
+    std::optional<Output> output = to_stdout ? Output::standard() : Output::open(words[1]);
+    if (!output) return 1;
+
+    if (from_stdin) std::fputs("reading from stdin...\n", stderr);
+    if (to_stdout) std::fputs("writing to stdout...\n", stderr);
+    if (from_stdin) {
+        input = read_standard_input();
+        if (!input) {
+            report_file_error("stdin");
+            return 1;
+        }
+    }
+
+    Config config;
+    if (!Config_load(config, *input, session.definitions, false)) return 1;
+    std::string content;
+    if (as_text) {
+        if (!Config_print(config, content)) return 1;
+    } else {
+        Bytes image;
+        Config_write(config, image);
+        content.assign(image.begin(), image.end());
+    }
+    return output->commit(content) ? 0 : 1;
 }
 
 }  // namespace vorlanex
