@@ -53,8 +53,10 @@ std::optional<std::uint8_t> parsePin(std::string_view value) {
 
 bool Expansion_parse(Expansion& expansion, std::string_view statement,
                      const Definitions& definitions) {
+    // A statement whose symbols cannot be expanded is no declaration; the
+    // command grammar, which reads it next, reports why.
     StringList words;
-    if (!StringList_append_tokenized(words, statement, definitions)) return false;
+    if (!StringList_append_tokenized(words, statement, definitions, ws, true)) return false;
     if (parseAction(StringList_get(words, 0)) != ACTION_EXPAND) return false;
     if (words.num_items() < 2) {
         std::fputs("error: no pin specification found for 'clock'\n", stderr);

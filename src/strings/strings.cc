@@ -58,8 +58,9 @@ std::vector<std::string> tokenize(std::string_view text, std::string_view delimi
 // one definition being expanded.
 class Expander {
   public:
-    Expander(StringList& list, const Definitions& definitions, std::string_view delimiters)
-        : list_(list), definitions_(definitions), delimiters_(delimiters) {}
+    Expander(StringList& list, const Definitions& definitions, std::string_view delimiters,
+             bool quiet)
+        : list_(list), definitions_(definitions), delimiters_(delimiters), quiet_(quiet) {}
 
     bool run(std::string_view text) {
         frames_.push_back(Frame{nullptr, tokenize(text, delimiters_), 0});
@@ -91,7 +92,7 @@ class Expander {
             return true;
         }
         if (active_.contains(definition->name)) {
-            report_self_reference(definition->name);
+            if (!quiet_) report_self_reference(definition->name);
             return false;
         }
         if (++substitutions_ > kMaxSubstitutions) return fail_too_large();
@@ -103,13 +104,14 @@ class Expander {
 
     bool fail_too_large() {
         // Name the symbol the user wrote in the statement.
-        report_too_large(outermost_ != nullptr ? std::string_view(outermost_->name) : "");
+        if (!quiet_) report_too_large(outermost_ != nullptr ? std::string_view(outermost_->name) : "");
         return false;
     }
 
     StringList& list_;
     const Definitions& definitions_;
     std::string_view delimiters_;
+    bool quiet_;
     std::vector<Frame> frames_;
     std::unordered_set<std::string_view> active_;
     std::size_t substitutions_ = 0;
@@ -119,8 +121,9 @@ class Expander {
 }  // namespace
 
 bool StringList_append_tokenized(StringList& list, std::string_view text,
-                                 const Definitions& definitions, std::string_view delimiters) {
-    return Expander(list, definitions, delimiters).run(text);
+                                 const Definitions& definitions, std::string_view delimiters,
+                                 bool quiet) {
+    return Expander(list, definitions, delimiters, quiet).run(text);
 }
 
 std::optional<std::string_view> StringList_get(const StringList& list, int index) {

@@ -66,10 +66,11 @@ struct StringList {
 };
 
 /// Appends every token of `text` with definitions substituted. False after an
-/// "error: " message when a symbol refers to itself or the expansion passes
-/// the bounds above; the list then holds what was appended so far.
+/// "error: " message (unless `quiet`) when a symbol refers to itself or the
+/// expansion passes the bounds above; the list then holds what was appended.
 bool StringList_append_tokenized(StringList& list, std::string_view text,
-                                 const Definitions& definitions, std::string_view delimiters = ws);
+                                 const Definitions& definitions, std::string_view delimiters = ws,
+                                 bool quiet = false);
 
 /// The item at `index`, or none when the index is negative or past the end.
 std::optional<std::string_view> StringList_get(const StringList& list, int index);
