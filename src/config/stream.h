@@ -5,7 +5,9 @@
 // start again from the beginning, also when the input is a pipe.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -32,11 +34,14 @@ class InputStream {
     bool read_line(std::string& line, std::size_t buffer_size) {
         line.clear();
         if (at_end()) return false;
-        while (pos_ < bytes_.size() && line.size() + 1 < buffer_size) {
-            const char c = static_cast<char>(bytes_[pos_++]);
-            line.push_back(c);
-            if (c == '\n') break;
-        }
+        const std::size_t room = std::min(bytes_.size() - pos_, buffer_size - 1);
+        const std::uint8_t* start = bytes_.data() + pos_;
+        const void* newline = std::memchr(start, '\n', room);
+        const std::size_t length =
+            newline ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) - start) + 1
+                    : room;
+        line.assign(reinterpret_cast<const char*>(start), length);
+        pos_ += length;
         return true;
     }
 

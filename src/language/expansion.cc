@@ -53,6 +53,14 @@ std::optional<std::uint8_t> parsePin(std::string_view value) {
 
 bool Expansion_parse(Expansion& expansion, std::string_view statement,
                      const Definitions& definitions) {
+    // Every statement is offered here first: decide from its first word,
+    // before splitting it all, when that word can be no declaration.
+    const std::size_t start = statement.find_first_not_of(ws);
+    if (start == std::string_view::npos) return false;
+    const std::string_view first = statement.substr(start, statement.find_first_of(ws, start) - start);
+    if (parseAction(first) != ACTION_EXPAND && !StringList_has_definition(definitions, first)) {
+        return false;
+    }
     // A statement whose symbols cannot be expanded is no declaration; the
     // command grammar, which reads it next, reports why.
     StringList words;

@@ -1,6 +1,5 @@
 #include "strings/numbers.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <string>
 
@@ -17,10 +16,10 @@ std::optional<ParsedNumber> read_number(std::string_view text, int base) {
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    // ASCII only, as the language's words are; no locale to consult.
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
-        if (std::tolower(ca) != std::tolower(cb)) return false;
+        if (lower(a[i]) != lower(b[i])) return false;
     }
     return true;
 }

@@ -1,20 +1,26 @@
 #include "strings/strings.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <unordered_set>
 
 namespace vorlanex {
 
 const Definition* Definitions::find(std::string_view name) const {
+    if (name.size() > longest_name_) return nullptr;
+    if (!name.empty() && !first_characters_[static_cast<unsigned char>(name[0])]) return nullptr;
     const auto it = by_name_.find(name);
     return it == by_name_.end() ? nullptr : &it->second;
 }
 
 bool Definitions::add(std::string_view name, std::string_view text) {
-    return by_name_.try_emplace(std::string(name), Definition{std::string(name), std::string(text)})
-        .second;
+    const bool added =
+        by_name_.try_emplace(std::string(name), Definition{std::string(name), std::string(text)})
+            .second;
+    if (added && !name.empty()) first_characters_.set(static_cast<unsigned char>(name[0]));
+    if (added) longest_name_ = std::max(longest_name_, name.size());
+    return added;
 }
 
 const Definition* StringList_get_definition(const Definitions& table, std::string_view name) {
@@ -41,14 +47,20 @@ void report_too_large(std::string_view name) {
                  static_cast<int>(name.size()), name.data(), kMaxStatementWords);
 }
 
-std::vector<std::string> tokenize(std::string_view text, std::string_view delimiters) {
-    std::string work(text);
-    const std::string delims(delimiters);
-    std::vector<std::string> tokens;
-    char* resume = nullptr;
-    for (char* token = strtok_r(work.data(), delims.c_str(), &resume); token != nullptr;
-         token = strtok_r(nullptr, delims.c_str(), &resume)) {
-        tokens.emplace_back(token);
+// The tokens strtok_r would cut from the text, as views into it: runs of
+// delimiters separate, and leading and trailing ones give no empty token.
+std::vector<std::string_view> tokenize(std::string_view text, std::string_view delimiters) {
+    const auto is_delimiter = [delimiters](char c) {
+        return delimiters.find(c) != std::string_view::npos;
+    };
+    std::vector<std::string_view> tokens;
+    tokens.reserve(8);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        while (pos < text.size() && is_delimiter(text[pos])) ++pos;
+        const std::size_t start = pos;
+        while (pos < text.size() && !is_delimiter(text[pos])) ++pos;
+        if (pos > start) tokens.push_back(text.substr(start, pos - start));
     }
     return tokens;
 }
@@ -71,8 +83,7 @@ class Expander {
                 frames_.pop_back();
                 continue;
             }
-            std::string token = std::move(top.tokens[top.next++]);
-            if (!append(std::move(token))) return false;
+            if (!append(top.tokens[top.next++])) return false;
         }
         return true;
     }
@@ -80,15 +91,15 @@ class Expander {
   private:
     struct Frame {
         const Definition* definition;  // none for the statement itself
-        std::vector<std::string> tokens;
+        std::vector<std::string_view> tokens;  // into the statement or a definition's text
         std::size_t next;
     };
 
-    bool append(std::string token) {
+    bool append(std::string_view token) {
         const Definition* definition = definitions_.find(token);
         if (definition == nullptr) {
             if (list_.items.size() >= kMaxStatementWords) return fail_too_large();
-            list_.items.push_back(std::move(token));
+            list_.items.emplace_back(token);
             return true;
         }
         if (active_.contains(definition->name)) {

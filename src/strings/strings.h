@@ -8,6 +8,7 @@
 // "error: " line that names the symbol.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -49,6 +50,10 @@ class Definitions {
         }
     };
     std::unordered_map<std::string, Definition, Hash, std::equal_to<>> by_name_;
+    // Every token of every statement is looked up; most cannot be a name at
+    // all, which their first character and their length tell without hashing.
+    std::bitset<256> first_characters_;
+    std::size_t longest_name_ = 0;
 };
 
 /// The definition of that name, or none.
