@@ -1,13 +1,60 @@
+#include <libusb.h>
+
 #include <cstdio>
 
+#include "vorlanex/controller_image.h"
 #include "vorlanex/operations.h"
+#include "vorlanex/requests.h"
 
 namespace vorlanex {
 
-// Not built yet: answers with one error line.
-int command(Session&, const Words&) {
-    std::fputs("error: command execution is not available in this build yet\n", stderr);
-    return 1;
+namespace {
+
+std::string join(const Words& words) {
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty() || &word != &words.front()) line += ' ';
+        line += word;
+    }
+    return line;
+}
+
+// The commands: standard input for "-", the file the first word names, or
+// else the words themselves as one line.
+std::optional<Bytes> command_input(const Words& words) {
+    if (words.front() == "-") {
+        std::fputs("reading commands from stdin...\n", stderr);
+        auto input = read_standard_input();
+        if (!input) report_file_error("stdin");
+        return input;
+    }
+    bool opened = false;
+    auto script = read_whole_file(words.front(), &opened);
+    if (opened) {
+        if (!script) report_file_error(words.front());
+        return script;
+    }
+    const std::string line = join(words);
+    if (line.empty()) return std::nullopt;
+    return Bytes(line.begin(), line.end());
+}
+
+}  // namespace
+
+int command(Session& session, const Words& words) {
+    const auto input = command_input(words);
+    if (!input) return 1;
+    // The controller already holds its expansion: every port letter goes.
+    const auto image = controller_image(session, *input, true);
+    if (!image) return 1;
+    const int result = usb_send(session.devices.vorlanex, REQUEST_RUN, session.delay, 0,
+                                image->data(), static_cast<std::uint16_t>(image->size()));
+    if (result < 0) {
+        std::fprintf(stderr, "error: could send usb control message: %s\n",
+                     libusb_strerror(static_cast<libusb_error>(result)));
+        return result;
+    }
+    return 0;
 }
 
 }  // namespace vorlanex

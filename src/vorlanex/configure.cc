@@ -1,13 +1,35 @@
 #include <cstdio>
 
+#include "vorlanex/controller_image.h"
 #include "vorlanex/operations.h"
+#include "vorlanex/requests.h"
 
 namespace vorlanex {
 
-// Not built yet: answers with one error line.
-int configure(Session&, const Words&) {
-    std::fputs("error: configure is not available in this build yet\n", stderr);
-    return 1;
+int configure(Session& session, const Words& words) {
+    std::optional<Bytes> input;
+    if (words.empty() || words.front().starts_with('-')) {
+        std::fputs("reading from stdin...\n", stderr);
+        input = read_standard_input();
+        if (!input) report_file_error("stdin");
+    } else {
+        input = read_whole_file(words.front());
+        if (!input) report_file_error(words.front());
+    }
+    if (!input) return 1;
+    const auto image = controller_image(session, *input, false);
+    if (!image) return 1;
+    if (!usb_ping(session.devices.vorlanex)) {
+        std::fputs("error: could not connect to vorlanex\n", stderr);
+        return 1;
+    }
+    std::fprintf(stderr, "Flashing configuration: %zu bytes...", image->size());
+    std::fflush(stderr);
+    const int result = usb_send(session.devices.vorlanex, REQUEST_CONFIGURE, 0, 0, image->data(),
+                                static_cast<std::uint16_t>(image->size()));
+    const bool stored = result == static_cast<int>(image->size());
+    std::fputs(stored ? "ok\n" : "failed!\n", stderr);
+    return stored ? 0 : 1;
 }
 
 }  // namespace vorlanex

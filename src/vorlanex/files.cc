@@ -27,8 +27,9 @@ std::optional<Bytes> read_all(int fd) {
 
 }  // namespace
 
-std::optional<Bytes> read_whole_file(const std::string& path) {
+std::optional<Bytes> read_whole_file(const std::string& path, bool* opened) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (opened != nullptr) *opened = fd >= 0;
     if (fd < 0) return std::nullopt;
     auto bytes = read_all(fd);
     const int saved = errno;

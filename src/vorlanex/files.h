@@ -14,8 +14,9 @@ namespace vorlanex {
 
 using Bytes = std::vector<std::uint8_t>;
 
-/// The whole file; none, with errno telling why, when it cannot be opened or read.
-std::optional<Bytes> read_whole_file(const std::string& path);
+/// The whole file; none, with errno telling why, when it cannot be opened or
+/// read. `opened` tells the two failures apart.
+std::optional<Bytes> read_whole_file(const std::string& path, bool* opened = nullptr);
 /// Everything on standard input; none, with errno set, on a read error.
 std::optional<Bytes> read_standard_input();
 

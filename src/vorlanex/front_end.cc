@@ -149,6 +149,7 @@ const Dispatch& dispatch(std::string_view first_word) {
 
 int run(int argc, char** argv) {
     Session session;
+    prepare_devices(session.devices, session.device);
     for (;;) {
         const int option = getopt_long(argc, argv, kShortOptions, kLongOptions.data(), nullptr);
         if (option == -1) break;
@@ -160,6 +161,7 @@ int run(int argc, char** argv) {
         complain();
         return 0;
     }
+    prepare_devices(session.devices, session.device);
     const Words words(argv + optind, argv + argc);
     const Dispatch& entry = dispatch(words.front());
     const Words operands = entry.pass_first_word ? words : Words(words.begin() + 1, words.end());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "strings/strings.h"
+#include "vorlanex/devices.h"
 
 namespace vorlanex {
 
@@ -19,6 +20,7 @@ struct Session {
     std::string device = "usb";  ///< selection string of the controller (-d)
     std::uint16_t delay = 0;     ///< milliseconds between commands (-D)
     Definitions definitions;     ///< symbol definitions; live until the process ends
+    Devices devices;             ///< filled from `device` before and after the options
 };
 
 using Words = std::vector<std::string>;

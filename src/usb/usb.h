@@ -1,0 +1,53 @@
+// Vendor control transfers over libusb-1.0.
+//
+// Every call is one complete libusb cycle: initialise, enumerate, open the
+// device a record selects, transfer, close, shut down. Nothing survives from
+// one call to the next, so the controller may restart between any two calls
+// (reset, bootloader, reboot after storing a configuration) and the next call
+// simply finds it again.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vorlanex {
+
+/// Selects one attached device.
+struct DeviceRecord {
+    std::string name;   ///< selection string; the text after its first ':' is a serial number
+    std::string label;  ///< the kind of device, for messages
+    std::uint16_t vendor_id = 0;
+    std::uint16_t product_id = 0;
+    // The search filter, derived from `name` at every search.
+    int bus = -1;
+    int address = -1;
+    std::optional<std::string> serial;
+};
+
+inline constexpr std::uint8_t USB_OUT = 0x00;
+inline constexpr std::uint8_t USB_IN = 0x80;
+inline constexpr unsigned kUsbTimeoutMs = 5000;
+
+/// Silences every message of the USB link for the rest of the process. The
+/// reconnection waits set it: a device that is away for a while is expected.
+void usb_set_quiet();
+bool usb_quiet();
+
+/// True when the record's device could be found and opened.
+bool usb_ping(DeviceRecord& record);
+/// An OUT request without data. Results of transfers: the bytes moved, a
+/// negative libusb code, or -1 when no device could be opened.
+int usb_control(DeviceRecord& record, std::uint8_t request);
+int usb_send(DeviceRecord& record, std::uint8_t request, std::uint16_t value, std::uint16_t index,
+             const std::uint8_t* data, std::uint16_t length);
+int usb_receive(DeviceRecord& record, std::uint8_t request, std::uint16_t value,
+                std::uint16_t index, std::uint8_t* data, std::uint16_t length);
+
+/// Derives the search filter from the selection string.
+void usb_lookup(DeviceRecord& record);
+
+/// Whether a failed open deserves the hint about device permissions.
+bool usb_needs_permission_hint(int libusb_error);
+
+}  // namespace vorlanex

@@ -1,0 +1,24 @@
+#include "vorlanex/controller_image.h"
+
+#include <cstdio>
+
+#include "config/image.h"
+#include "language/load.h"
+
+namespace vorlanex {
+
+std::optional<Bytes> controller_image(Session& session, const Bytes& input,
+                                      bool ignoreMissingPorts) {
+    Config config;
+    if (!Config_load(config, input, session.definitions, ignoreMissingPorts)) return std::nullopt;
+    Bytes image;
+    Config_write(config, image);
+    if (image.size() > kMaxControllerImage) {
+        std::fprintf(stderr, "error: the image is %zu bytes long, more than the %zu the controller holds\n",
+                     image.size(), kMaxControllerImage);
+        return std::nullopt;
+    }
+    return image;
+}
+
+}  // namespace vorlanex
