@@ -140,6 +140,14 @@ OptionOutcome handle_option(Session& session, int option) {
 
 }  // namespace
 
+std::vector<std::string_view> long_option_names() {
+    std::vector<std::string_view> names;
+    for (const option& entry : kLongOptions) {
+        if (entry.name != nullptr) names.emplace_back(entry.name);
+    }
+    return names;
+}
+
 const Dispatch& dispatch(std::string_view first_word) {
     for (const Dispatch& entry : kSubCommands) {
         if (entry.word == first_word) return entry;

@@ -47,6 +47,9 @@ struct Dispatch {
 };
 const Dispatch& dispatch(std::string_view first_word);
 
+/// The long forms of the options, as getopt_long knows them.
+std::vector<std::string_view> long_option_names();
+
 /// The whole program: options, then one operation; returns the exit status.
 int run(int argc, char** argv);
 
