@@ -123,6 +123,15 @@ Handle usb_open(libusb_context* context, const DeviceRecord& record) {
     return nullptr;
 }
 
+int transfer(libusb_device_handle* handle, std::uint8_t direction, std::uint8_t request,
+             std::uint16_t value, std::uint16_t index, std::uint8_t* data, std::uint16_t length) {
+    const int result = libusb_control_transfer(
+        handle, static_cast<std::uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR | direction), request, value,
+        index, data, length, kUsbTimeoutMs);
+    if (result < 0) say("error: could not send usb control message: %s\n", text_of(result));
+    return result;
+}
+
 int usb_message(DeviceRecord& record, std::uint8_t direction, std::uint8_t request,
                 std::uint16_t value, std::uint16_t index, std::uint8_t* data,
                 std::uint16_t length) {
@@ -135,14 +144,39 @@ int usb_message(DeviceRecord& record, std::uint8_t direction, std::uint8_t reque
         say("error: could not open usb device \"%s\"\n", record.name.c_str());
         return -1;
     }
-    const int result = libusb_control_transfer(
-        handle.get(), static_cast<std::uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR | direction), request,
-        value, index, data, length, kUsbTimeoutMs);
-    if (result < 0) say("error: could not send usb control message: %s\n", text_of(result));
-    return result;
+    return transfer(handle.get(), direction, request, value, index, data, length);
 }
 
 }  // namespace
+
+struct UsbConnection::State {
+    // Destroyed in reverse order: the handle closes before the context ends.
+    Context context;
+    Handle handle;
+};
+
+UsbConnection::UsbConnection(std::unique_ptr<State> state) : state_(std::move(state)) {}
+UsbConnection::~UsbConnection() = default;
+
+std::unique_ptr<UsbConnection> UsbConnection::open(DeviceRecord& record) {
+    int code = 0;
+    Context context = open_context(code);
+    if (!context) return nullptr;
+    usb_lookup(record);
+    Handle handle = usb_open(context.get(), record);
+    if (!handle) {
+        say("error: could not open usb device \"%s\"\n", record.name.c_str());
+        return nullptr;
+    }
+    return std::make_unique<UsbConnection>(
+        std::make_unique<State>(State{std::move(context), std::move(handle)}));
+}
+
+int UsbConnection::send(std::uint8_t request, std::uint16_t value, std::uint16_t index,
+                        const std::uint8_t* data, std::uint16_t length) {
+    return transfer(state_->handle.get(), USB_OUT, request, value, index,
+                    const_cast<std::uint8_t*>(data), length);
+}
 
 void usb_set_quiet() { quiet = true; }
 bool usb_quiet() { return quiet; }

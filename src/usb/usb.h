@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,28 @@ int usb_send(DeviceRecord& record, std::uint8_t request, std::uint16_t value, st
              const std::uint8_t* data, std::uint16_t length);
 int usb_receive(DeviceRecord& record, std::uint8_t request, std::uint16_t value,
                 std::uint16_t index, std::uint8_t* data, std::uint16_t length);
+
+/// One device kept open for a run of transfers to a device that cannot
+/// restart between them (the bootloader while it receives firmware blocks):
+/// the requests on the wire are the same as with usb_send, without
+/// enumerating the bus for each.
+class UsbConnection {
+public:
+    struct State;  ///< libusb's context and handle
+
+    /// None, after the link's messages, when the device cannot be opened.
+    static std::unique_ptr<UsbConnection> open(DeviceRecord& record);
+    explicit UsbConnection(std::unique_ptr<State> state);
+    ~UsbConnection();
+    UsbConnection(const UsbConnection&) = delete;
+    UsbConnection& operator=(const UsbConnection&) = delete;
+
+    int send(std::uint8_t request, std::uint16_t value, std::uint16_t index,
+             const std::uint8_t* data, std::uint16_t length);
+
+private:
+    std::unique_ptr<State> state_;
+};
 
 /// Derives the search filter from the selection string.
 void usb_lookup(DeviceRecord& record);

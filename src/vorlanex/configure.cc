@@ -23,13 +23,17 @@ int configure(Session& session, const Words& words) {
         std::fputs("error: could not connect to vorlanex\n", stderr);
         return 1;
     }
-    std::fprintf(stderr, "Flashing configuration: %zu bytes...", image->size());
+    return store_configuration(session, *image) ? 0 : 1;
+}
+
+bool store_configuration(Session& session, const Bytes& image) {
+    std::fprintf(stderr, "Flashing configuration: %zu bytes...", image.size());
     std::fflush(stderr);
-    const int result = usb_send(session.devices.vorlanex, REQUEST_CONFIGURE, 0, 0, image->data(),
-                                static_cast<std::uint16_t>(image->size()));
-    const bool stored = result == static_cast<int>(image->size());
+    const int result = usb_send(session.devices.vorlanex, REQUEST_CONFIGURE, 0, 0, image.data(),
+                                static_cast<std::uint16_t>(image.size()));
+    const bool stored = result == static_cast<int>(image.size());
     std::fputs(stored ? "ok\n" : "failed!\n", stderr);
-    return stored ? 0 : 1;
+    return stored;
 }
 
 }  // namespace vorlanex
