@@ -272,8 +272,13 @@ std::optional<std::uint32_t> parseDuration(std::string_view word) {
         }
         pos += unit_length;
     }
-    // Text left after a number and its unit is no duration either.
+    // Text left after a number and its unit is no duration either, nor a
+    // number too large to read.
     if (pos > 0 && pos < word.size()) return std::nullopt;
+    const std::string_view unsigned_part = word.substr(word.starts_with('-') || word.starts_with('+'));
+    const bool starts_with_digit =
+        !unsigned_part.empty() && std::isdigit(static_cast<unsigned char>(unsigned_part[0]));
+    if (pos == 0 && starts_with_digit) return std::nullopt;
     return ms + 1000u * seconds + 60000u * minutes + 3600000u * hours + 86400000u * days;
 }
 

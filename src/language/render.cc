@@ -8,6 +8,8 @@ namespace vorlanex {
 
 namespace {
 
+constexpr std::size_t kMaxLineLength = 4095;
+
 constexpr std::array<const char*, 29> kActionNames = {
     "set",   "invert", "increase", "decrease", "tristate", "sleep",   "exec",    "clear",
     "unknown", "meta", "down",     "up",       "type",     "boot",    "swap",    "press",
@@ -145,8 +147,16 @@ bool Binding_print(const Config& config, const Binding& binding, std::string& ou
         appendf(out, "requires %dx\n", binding.times);
     }
     for (const Command& command : binding.commands) {
+        const std::size_t line_start = out.size();
         if (!immediate) Key_print(binding.key, out);
         if (!Command_print(config, command, immediate, out)) return false;
+        // Escapes make a text longer; a line past the reader's 4095
+        // characters would read back as two statements.
+        if (out.size() - line_start - 1 > kMaxLineLength) {
+            std::fprintf(stderr, "error: the text of a binding for $%02X is too long to write as one line\n",
+                         binding.key);
+            return false;
+        }
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <climits>
 #include <string>
 
@@ -24,9 +25,11 @@ std::size_t skip_space(std::string_view text, std::size_t pos) {
     return pos;
 }
 
+// strtol's own saturation keeps a number far past 32 bits out of every
+// valid range instead of wrapping it into a small one.
 std::int32_t number_at(std::string_view text, std::size_t pos) {
-    const auto number = read_number(text.substr(pos), 0);
-    return number ? saturate(number->value) : 0;
+    const std::string terminated(text.substr(pos));
+    return saturate(std::strtol(terminated.c_str(), nullptr, 0));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "strings/numbers.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -9,8 +10,9 @@ std::optional<ParsedNumber> read_number(std::string_view text, int base) {
     const std::string terminated(text);
     const char* begin = terminated.c_str();
     char* end = nullptr;
+    errno = 0;
     const long value = std::strtol(begin, &end, base);
-    if (end == begin) return std::nullopt;
+    if (end == begin || errno == ERANGE) return std::nullopt;
     return ParsedNumber{value, static_cast<std::size_t>(end - begin)};
 }
 

@@ -18,7 +18,8 @@ struct ParsedNumber {
 };
 
 /// Reads a number from the start of `text` as strtol with `base` does; none
-/// when strtol reads no digit. Out-of-range values saturate as strtol's do.
+/// when strtol reads no digit, and none for a number beyond the range of a
+/// long, whose low bits strtol could not give.
 std::optional<ParsedNumber> read_number(std::string_view text, int base);
 
 /// The low eight bits of a number, as a byte field takes it.

@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"sleep 1.5s", "error: '1.5s': invalid duration\n"},
         FailureCase{"sleep 5S", "error: '5S': invalid duration\n"},
         FailureCase{"sleep 5sx", "error: '5sx': invalid duration\n"},
+        FailureCase{"sleep 99999999999999999999", "error: '99999999999999999999': invalid duration\n"},
+        FailureCase{"press 99999999999999999999", "error: '99999999999999999999': invalid value\n"},
         FailureCase{"using", "error: missing crosspoint switch model for 'using'\n"},
         FailureCase{"using XYZ",
                     "error: please specify crosspoint switch model (CD74HC22106 or MT8808)\n"},

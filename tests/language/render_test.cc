@@ -86,6 +86,17 @@ TEST(Render, EntriesBeyondTheirTablesFail) {
     }
 }
 
+TEST(Render, LinesTheReaderWouldSplitAreRefused) {
+    Config config;
+    Config_add_string(config, std::string(4000, '\x01'));  // each byte becomes "\{1}"
+    Binding_add(*Config_get_or_create_binding(config, 0x11), Command{ACTION_TYPE, 0, 0, 0, 0});
+    std::string out;
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(Config_print(config, out));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "error: the text of a binding for $11 is too long to write as one line\n");
+}
+
 // Text that the parser accepts renders to text that parses to the same image.
 TEST(Render, RenderedTextReadsBackToTheSameImage) {
     const char* const texts[] = {
