@@ -1,6 +1,7 @@
 // The vendor requests that the controller and its bootloader understand.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vorlanex {
@@ -16,5 +17,8 @@ inline constexpr std::uint8_t REQUEST_RESET = 7;       ///< restart
 inline constexpr std::uint8_t USBASP_CONNECT = 1;
 inline constexpr std::uint8_t USBASP_DISCONNECT = 2;  ///< start the firmware
 inline constexpr std::uint8_t USBASP_WRITEFLASH = 6;  ///< 64 bytes at offset wIndex << 16 | wValue
+
+/// The identification reply: NUL-terminated text within this many bytes.
+inline constexpr std::size_t kIdentificationSize = 64;
 
 }  // namespace vorlanex

@@ -14,7 +14,6 @@ namespace {
 
 constexpr auto kReconnectPause = std::chrono::milliseconds(1000);
 constexpr int kReconnectTests = 9;
-constexpr std::size_t kIdentificationSize = 64;
 
 void pause_with_dot() {
     std::this_thread::sleep_for(kReconnectPause);

@@ -1,0 +1,107 @@
+// The emulated controller: its two faces as USB devices, and what each face
+// does with the control transfers it receives. No emulation here, only the
+// behaviour, so that tests can drive it directly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlanex::sim {
+
+enum class Face { Configurator, Bootloader };
+
+/// "configurator" or "bootloader".
+std::string_view face_name(Face face);
+
+/// The setup packet of a control transfer.
+struct Setup {
+    std::uint8_t request_type = 0;
+    std::uint8_t request = 0;
+    std::uint16_t value = 0;
+    std::uint16_t index = 0;
+    std::uint16_t length = 0;
+
+    bool is_in() const { return (request_type & 0x80) != 0; }
+};
+
+inline constexpr std::size_t kSetupSize = 8;
+Setup Setup_parse(std::span<const std::uint8_t, kSetupSize> packet);
+
+/// A vendor request as a controller took it.
+struct Received {
+    Face face = Face::Configurator;
+    std::optional<std::string> serial;  ///< of the controller that took it
+    std::uint8_t request = 0;
+    std::uint16_t value = 0;
+    std::uint16_t index = 0;
+    std::vector<std::uint8_t> data;  ///< the OUT data taken, or the IN reply
+};
+using Journal = std::vector<Received>;
+
+/// A vendor request that a face does not answer as it should: a stall, or
+/// (with a count) a reply or acceptance of at most that many bytes. A faulty
+/// request has no further effect.
+struct Fault {
+    Face face = Face::Configurator;
+    std::uint8_t request = 0;
+    std::optional<std::size_t> short_count;  ///< none: stall
+};
+
+/// What the controller makes of one control transfer.
+struct Answer {
+    bool stall = false;
+    std::vector<std::uint8_t> reply;  ///< IN: the bytes sent back
+    std::size_t accepted = 0;         ///< OUT: the bytes taken
+    /// After this transfer the device vanishes and comes back as this face.
+    std::optional<Face> restart_into;
+};
+
+class Controller {
+  public:
+    /// Vendor requests are recorded in `journal`, which must outlive the controller.
+    Controller(std::optional<std::string> serial, Face face, std::string identification,
+               std::vector<Fault> faults, Journal& journal);
+
+    Face face() const { return face_; }
+    const std::optional<std::string>& serial() const { return serial_; }
+    /// Comes up again after a restart.
+    void restart(Face face) { face_ = face; }
+
+    /// Device, configuration and interface descriptor of the current face, as
+    /// sysfs shows them.
+    std::vector<std::uint8_t> descriptors() const;
+
+    Answer handle(const Setup& setup, std::span<const std::uint8_t> out_data);
+
+    /// The flash as the bootloader wrote it: up to the end of the last block
+    /// written, gaps erased (0xFF).
+    const std::vector<std::uint8_t>& flash() const { return flash_; }
+    /// The configuration image last stored; empty when none is active.
+    const std::vector<std::uint8_t>& stored() const { return stored_; }
+
+  private:
+    Answer handle_standard(const Setup& setup) const;
+    Answer handle_vendor(const Setup& setup, std::span<const std::uint8_t> out_data);
+    Answer faulty_request(const Fault& fault, const Setup& setup,
+                          std::span<const std::uint8_t> out_data);
+    Answer face_request(const Setup& setup, std::span<const std::uint8_t> out_data);
+    Answer configurator_request(const Setup& setup, std::span<const std::uint8_t> out_data);
+    Answer bootloader_request(const Setup& setup, std::span<const std::uint8_t> out_data);
+    std::optional<std::string> string_descriptor_text(std::uint8_t index) const;
+    const Fault* fault_for(std::uint8_t request) const;
+
+    std::optional<std::string> serial_;
+    Face face_;
+    std::string identification_;
+    std::vector<Fault> faults_;
+    Journal& journal_;
+    std::vector<std::uint8_t> flash_;
+    std::vector<std::uint8_t> stored_;
+};
+
+}  // namespace vorlanex::sim

@@ -1,0 +1,207 @@
+#include "sim/options.h"
+
+#include <getopt.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace vorlanex::sim {
+
+void usage() {
+    std::fputs(
+        "Usage: vorlanex-sim [<options>] [--] <program> [<arguments>]\n"
+        "Runs the program against emulated keyboard controllers (through umockdev) and\n"
+        "exits with its exit status.\n"
+        "\n"
+        "  --start FACE          face at start: configurator (default), bootloader or none\n"
+        "  --serial TEXT         add a controller with that serial number (repeatable)\n"
+        "  --no-serial           add a controller without serial number (repeatable)\n"
+        "                        (no --serial or --no-serial: one controller without)\n"
+        "  --unopenable N        the N-th controller (from 1) cannot be opened\n"
+        "  --restart-delay MS    from vanishing to coming back after a restart (300)\n"
+        "  --no-return           a controller that restarts never comes back\n"
+        "  --stall [FACE:]REQ    the face (default configurator) stalls vendor request REQ\n"
+        "  --short [FACE:]REQ=N  it answers or takes at most N bytes of request REQ\n"
+        "  --identification TEXT the identification text (default: \"vorlanex-sim\"\n"
+        "                        and the serial number)\n"
+        "  --log FILE            one line per vendor request received:\n"
+        "                        FACE SERIAL|- REQUEST VALUE INDEX DATA-HEX|-\n"
+        "  --flash FILE          write the first controller's flash there at the end\n"
+        "  --show                tell on standard error what the controllers received\n"
+        "  --help                this text\n",
+        stdout);
+}
+
+namespace {
+
+enum OptionCode {
+    kStart = 1,
+    kSerial,
+    kNoSerial,
+    kUnopenable,
+    kRestartDelay,
+    kNoReturn,
+    kStall,
+    kShort,
+    kIdentification,
+    kLog,
+    kFlash,
+    kShow,
+    kHelp,
+};
+
+constexpr std::array<option, 14> kLongOptions = {{
+    {"start", required_argument, nullptr, kStart},
+    {"serial", required_argument, nullptr, kSerial},
+    {"no-serial", no_argument, nullptr, kNoSerial},
+    {"unopenable", required_argument, nullptr, kUnopenable},
+    {"restart-delay", required_argument, nullptr, kRestartDelay},
+    {"no-return", no_argument, nullptr, kNoReturn},
+    {"stall", required_argument, nullptr, kStall},
+    {"short", required_argument, nullptr, kShort},
+    {"identification", required_argument, nullptr, kIdentification},
+    {"log", required_argument, nullptr, kLog},
+    {"flash", required_argument, nullptr, kFlash},
+    {"show", no_argument, nullptr, kShow},
+    {"help", no_argument, nullptr, kHelp},
+    {nullptr, 0, nullptr, 0},
+}};
+
+// One digit of hub port each, so that their order on the bus is that of the options.
+constexpr std::size_t kMaxControllers = 9;
+
+bool complain(const char* what, const char* text) {
+    std::fprintf(stderr, "vorlanex-sim: %s: \"%s\"\n", what, text);
+    return false;
+}
+
+std::optional<unsigned long> parse_count(std::string_view text) {
+    const std::string copy(text);
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(copy.c_str(), &end, 0);
+    if (copy.empty() || *end != '\0' || copy.front() == '-') return std::nullopt;
+    return value;
+}
+
+std::optional<Face> parse_face(std::string_view text) {
+    if (text == "configurator") return Face::Configurator;
+    if (text == "bootloader") return Face::Bootloader;
+    return std::nullopt;
+}
+
+// [FACE:]REQUEST[=COUNT]; `with_count` tells whether the count is required.
+std::optional<Fault> parse_fault(std::string_view text, bool with_count) {
+    Fault fault;
+    if (const std::size_t colon = text.find(':'); colon != std::string_view::npos) {
+        const std::optional<Face> face = parse_face(text.substr(0, colon));
+        if (!face) return std::nullopt;
+        fault.face = *face;
+        text.remove_prefix(colon + 1);
+    }
+    const std::size_t equals = text.find('=');
+    if (with_count != (equals != std::string_view::npos)) return std::nullopt;
+    const std::optional<unsigned long> request = parse_count(text.substr(0, equals));
+    if (!request || *request > 255) return std::nullopt;
+    fault.request = static_cast<std::uint8_t>(*request);
+    if (with_count) {
+        const std::optional<unsigned long> count = parse_count(text.substr(equals + 1));
+        if (!count) return std::nullopt;
+        fault.short_count = *count;
+    }
+    return fault;
+}
+
+bool apply_option(Options& options, int code, const char* argument,
+                  std::vector<unsigned long>& unopenable) {
+    switch (code) {
+        case kStart:
+            if (std::string_view(argument) == "none") {
+                options.start.reset();
+                return true;
+            }
+            options.start = parse_face(argument);
+            return options.start || complain("unknown face", argument);
+        case kSerial:
+            options.controllers.push_back({argument, true});
+            return true;
+        case kNoSerial:
+            options.controllers.push_back({std::nullopt, true});
+            return true;
+        case kUnopenable: {
+            const std::optional<unsigned long> n = parse_count(argument);
+            if (!n || *n == 0) return complain("not a controller number", argument);
+            unopenable.push_back(*n);
+            return true;
+        }
+        case kRestartDelay: {
+            const std::optional<unsigned long> ms = parse_count(argument);
+            if (!ms || *ms > 60000) return complain("not a delay in milliseconds", argument);
+            options.restart_ms = static_cast<unsigned>(*ms);
+            return true;
+        }
+        case kNoReturn:
+            options.comes_back = false;
+            return true;
+        case kStall:
+        case kShort: {
+            const std::optional<Fault> fault = parse_fault(argument, code == kShort);
+            if (!fault) return complain("not a request", argument);
+            options.faults.push_back(*fault);
+            return true;
+        }
+        case kIdentification:
+            options.identification = argument;
+            return true;
+        case kLog:
+            options.log_file = argument;
+            return true;
+        case kFlash:
+            options.flash_file = argument;
+            return true;
+        case kShow:
+            options.show = true;
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::optional<Options> parse_options(int argc, char** argv, int& exit_status) {
+    Options options;
+    std::vector<unsigned long> unopenable;
+    exit_status = 2;
+    optind = 1;
+    // "+": the options end at the program's name, so that its own options stay its own.
+    for (int code; (code = getopt_long(argc, argv, "+", kLongOptions.data(), nullptr)) != -1;) {
+        if (code == kHelp) {
+            usage();
+            exit_status = 0;
+            return std::nullopt;
+        }
+        if (!apply_option(options, code, optarg, unopenable)) return std::nullopt;
+    }
+    if (options.controllers.empty()) options.controllers.push_back({});
+    if (options.controllers.size() > kMaxControllers) {
+        std::fprintf(stderr, "vorlanex-sim: at most %zu controllers\n", kMaxControllers);
+        return std::nullopt;
+    }
+    for (const unsigned long n : unopenable) {
+        if (n > options.controllers.size()) {
+            std::fprintf(stderr, "vorlanex-sim: there is no controller %lu\n", n);
+            return std::nullopt;
+        }
+        options.controllers[n - 1].openable = false;
+    }
+    options.program.assign(argv + optind, argv + argc);
+    if (options.program.empty()) {
+        std::fputs("vorlanex-sim: no program to run (--help tells more)\n", stderr);
+        return std::nullopt;
+    }
+    return options;
+}
+
+}  // namespace vorlanex::sim

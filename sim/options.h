@@ -1,0 +1,37 @@
+// The command line of vorlanex-sim: how the emulated controllers start and
+// misbehave, what to write at the end, and the program to run.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/controller.h"
+
+namespace vorlanex::sim {
+
+struct ControllerSetup {
+    std::optional<std::string> serial;  ///< none: the device has no serial-number string
+    bool openable = true;               ///< false: its device node cannot be opened
+};
+
+struct Options {
+    std::optional<Face> start = Face::Configurator;  ///< none: nothing attached
+    std::vector<ControllerSetup> controllers;        ///< in the order of the device list
+    unsigned restart_ms = 300;                       ///< from vanishing to coming back
+    bool comes_back = true;
+    std::vector<Fault> faults;
+    std::optional<std::string> identification;  ///< none: derived from the serial number
+    std::string log_file;
+    std::string flash_file;
+    bool show = false;
+    std::vector<std::string> program;
+};
+
+/// The options, with one controller without serial number when none is
+/// named. None after a message (or the usage text, with `exit_status` 0).
+std::optional<Options> parse_options(int argc, char** argv, int& exit_status);
+
+void usage();
+
+}  // namespace vorlanex::sim
