@@ -1,0 +1,166 @@
+// Firmware updates through the simulated controller: what reaches the
+// bootloader's flash, in which requests, and what never does.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace vorlanex {
+namespace {
+
+using testing::read_file_content;
+using testing::TempDir;
+
+struct SimRun {
+    testing::ProgramResult result;
+    std::vector<std::string> requests;  // "FACE REQUEST VALUE INDEX" per line of the log
+    std::vector<std::string> data;      // the data column of the same lines
+    std::string flash;
+};
+
+SimRun run_update(const TempDir& dir, const std::vector<std::string>& sim_options,
+                  const std::vector<std::string>& update_words) {
+    testing::ProgramRun run;
+    run.args = {VORLANEX_SIM, "--log", dir.file("log"), "--flash", dir.file("flash")};
+    run.args.insert(run.args.end(), sim_options.begin(), sim_options.end());
+    run.args.insert(run.args.end(), {"--", VORLANEX_BINARY, "update"});
+    run.args.insert(run.args.end(), update_words.begin(), update_words.end());
+    SimRun sim{testing::run_program(run), {}, {}, read_file_content(dir.file("flash"))};
+    std::istringstream log(read_file_content(dir.file("log")));
+    for (std::string face, serial, request, value, index, data; log >> face >> serial >> request >> value >> index >> data;) {
+        sim.requests.push_back(face + " " + request + " " + value + " " + index);
+        sim.data.push_back(data);
+    }
+    return sim;
+}
+
+std::string random_bytes(std::size_t size, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
+
+std::string hex(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string text;
+    for (unsigned char byte : bytes) {
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+    return text;
+}
+
+const std::vector<std::string> kBlocksOf100 = {"configurator 4 0 0", "bootloader 1 0 0", "bootloader 6 0 0",
+                                               "bootloader 6 64 0", "bootloader 6 128 0", "bootloader 2 0 0"};
+
+TEST(Update, WritesA100ByteImageInThreeBlocks) {
+    TempDir dir;
+    const std::string firmware = random_bytes(100, 1);
+    const SimRun sim = run_update(dir, {}, {dir.write("fw.Bin", firmware)});
+    EXPECT_EQ(sim.result.status, 0) << sim.result.err;
+    EXPECT_EQ(sim.requests, kBlocksOf100);
+    EXPECT_EQ(sim.data[3], hex(firmware.substr(64)) + std::string(56, 'f'));
+    EXPECT_EQ(sim.data[4], std::string(128, 'f'));
+    EXPECT_EQ(sim.flash.substr(0, 100), firmware);
+    EXPECT_NE(sim.result.err.find("\rUpdating application: 0 of 100 bytes transferred..."
+                                  "\rUpdating application: 64 of 100 bytes transferred..."
+                                  "\rUpdating application: 100 of 100 bytes transferred...ok\n"),
+              std::string::npos)
+        << sim.result.err;
+}
+
+TEST(Update, ImagesFrom64KiBOnCarryTheHighOffsetInTheIndex) {
+    TempDir dir;
+    const std::string firmware = random_bytes(65536 + 100, 2);
+    const SimRun sim = run_update(dir, {"--start", "bootloader"}, {dir.write("big.bin", firmware)});
+    EXPECT_EQ(sim.result.status, 0) << sim.result.err;
+    ASSERT_EQ(sim.requests.size(), 1u + 1027 + 1);  // connect, the blocks, disconnect
+    EXPECT_EQ(sim.requests[1], "bootloader 6 0 0");
+    EXPECT_EQ(sim.requests[1 + 1024], "bootloader 6 0 1");
+    EXPECT_EQ(sim.requests[1 + 1025], "bootloader 6 64 1");
+    EXPECT_EQ(sim.flash.substr(0, firmware.size()), firmware);
+}
+
+TEST(Update, IntelHexStartingAbove0ReachesFlashWhole) {
+    TempDir dir;
+    const std::string firmware = random_bytes(300, 3);
+    const std::string source = dir.write("fw.raw", firmware);
+    testing::ProgramRun objcopy;
+    objcopy.args = {"objcopy", "-I", "binary", "-O", "ihex", "--change-addresses", "0x1000", source,
+                    dir.file("FIRMWARE.HEX")};
+    ASSERT_EQ(testing::run_program(objcopy).status, 0);
+    const SimRun sim = run_update(dir, {}, {dir.file("FIRMWARE.HEX")});
+    EXPECT_EQ(sim.result.status, 0) << sim.result.err;
+    EXPECT_TRUE(sim.result.err.starts_with(
+        "Trying to parse Intel HEX format...OK\nParsed 300 bytes starting at 0x1000\n"));
+    EXPECT_EQ(sim.requests[2], "bootloader 6 0 0");  // blocks start at offset 0 all the same
+    EXPECT_EQ(sim.flash.substr(0x1000, 300), firmware);
+    EXPECT_EQ(sim.flash.substr(0, 0x1000), std::string(0x1000, '\xFF'));
+}
+
+TEST(Update, WithAConfigurationDeactivatesThenStoresIt) {
+    TempDir dir;
+    const std::string firmware = random_bytes(100, 4);
+    const SimRun sim = run_update(dir, {}, {dir.write("fw.bin", firmware), dir.write("my.conf", "set a3\n")});
+    EXPECT_EQ(sim.result.status, 0) << sim.result.err;
+    std::vector<std::string> expected = {"configurator 3 0 0"};
+    expected.insert(expected.end(), kBlocksOf100.begin(), kBlocksOf100.end());
+    expected.insert(expected.end(), {"configurator 3 0 0", "configurator 2 0 0"});
+    EXPECT_EQ(sim.requests, expected);
+    EXPECT_EQ(sim.data.front(), "0000");
+    EXPECT_EQ(sim.data[sim.data.size() - 2], "1ccffe01010000000801ff");
+    EXPECT_TRUE(sim.result.out.starts_with("vorlanex-sim"));
+}
+
+// Nothing reaches the controller when anything is wrong before the update.
+TEST(Update, BrokenInputsSendNothing) {
+    TempDir dir;
+    const std::string firmware = dir.write("fw.bin", random_bytes(100, 5));
+    struct Case {
+        std::vector<std::string> sim_options;
+        std::vector<std::string> words;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{{}, {dir.write("fw.hex.txt", "x")}, "error: please supply firmware as a .bin or .hex file\n"},
+             Case{{}, {dir.write("empty.bin", "")}, "error: "},
+             Case{{}, {firmware, dir.write("bad.conf", "bogus\n")}, "error: 'bogus': invalid command\n"},
+             Case{{"--start", "bootloader"}, {firmware, dir.write("ok.conf", "set a3\n")},
+                  "error: could not connect to vorlanex\n"},
+         }) {
+        const SimRun sim = run_update(dir, c.sim_options, c.words);
+        EXPECT_EQ(sim.result.status, 1) << c.words.front();
+        EXPECT_TRUE(sim.result.err.starts_with(c.message)) << sim.result.err;
+        EXPECT_TRUE(sim.requests.empty()) << c.words.front();
+    }
+    const SimRun usage = run_update(dir, {}, {});
+    EXPECT_EQ(usage.result.status, 1);
+    EXPECT_TRUE(usage.result.out.starts_with("Vorlanex v1.6\n"));
+}
+
+TEST(Update, ARefusedBlockStopsWithTheControllerInItsBootloader) {
+    TempDir dir;
+    const SimRun sim =
+        run_update(dir, {"--start", "bootloader", "--short", "bootloader:6=10"}, {dir.write("fw.bin", random_bytes(100, 6))});
+    EXPECT_EQ(sim.result.status, 1);
+    EXPECT_EQ(sim.requests, (std::vector<std::string>{"bootloader 1 0 0", "bootloader 6 0 0"}));
+    EXPECT_NE(sim.result.err.find("failed!\nerror: the bootloader did not take the block at 0x00000\n"),
+              std::string::npos)
+        << sim.result.err;
+}
+
+TEST(Update, AnUnansweredDeactivationStopsTheUpdate) {
+    TempDir dir;
+    const SimRun sim = run_update(dir, {"--short", "configurator:3=1"},
+                                  {dir.write("fw.bin", random_bytes(100, 7)), dir.write("my.conf", "set a3\n")});
+    EXPECT_EQ(sim.result.status, 1);
+    EXPECT_EQ(sim.result.err, "Deactivating existing configuration...failed!\n");
+    EXPECT_EQ(sim.requests, (std::vector<std::string>{"configurator 3 0 0"}));
+}
+
+}  // namespace
+}  // namespace vorlanex
