@@ -73,11 +73,11 @@ std::string_view face_name(Face face) {
     return face == Face::Configurator ? "configurator" : "bootloader";
 }
 
-Setup Setup_parse(std::span<const std::uint8_t, kSetupSize> packet) {
+SetupPacket SetupPacket_parse(std::span<const std::uint8_t, kSetupSize> packet) {
     const auto word = [&](std::size_t at) {
         return static_cast<std::uint16_t>(packet[at] | packet[at + 1] << 8);
     };
-    return Setup{packet[0], packet[1], word(2), word(4), word(6)};
+    return SetupPacket{packet[0], packet[1], word(2), word(4), word(6)};
 }
 
 Controller::Controller(std::optional<std::string> serial, Face face, std::string identification,
@@ -103,7 +103,7 @@ std::vector<std::uint8_t> Controller::descriptors() const {
             9, 4, 0, 0, 0, 0xFF, 0, 0, 0};
 }
 
-Answer Controller::handle(const Setup& setup, std::span<const std::uint8_t> out_data) {
+Answer Controller::handle(const SetupPacket& setup, std::span<const std::uint8_t> out_data) {
     switch (setup.request_type & kTypeMask) {
         case kTypeStandard:
             return handle_standard(setup);
@@ -129,7 +129,7 @@ std::optional<std::string> Controller::string_descriptor_text(std::uint8_t index
     }
 }
 
-Answer Controller::handle_standard(const Setup& setup) const {
+Answer Controller::handle_standard(const SetupPacket& setup) const {
     if (setup.request != kGetDescriptor || !setup.is_in()) return stall();
     const std::uint8_t type = high(setup.value);
     const std::uint8_t index = low(setup.value);
@@ -158,7 +158,7 @@ const Fault* Controller::fault_for(std::uint8_t request) const {
     return nullptr;
 }
 
-Answer Controller::handle_vendor(const Setup& setup, std::span<const std::uint8_t> out_data) {
+Answer Controller::handle_vendor(const SetupPacket& setup, std::span<const std::uint8_t> out_data) {
     const Fault* fault = fault_for(setup.request);
     const Answer answer =
         fault ? faulty_request(*fault, setup, out_data) : face_request(setup, out_data);
@@ -170,7 +170,7 @@ Answer Controller::handle_vendor(const Setup& setup, std::span<const std::uint8_
     return answer;
 }
 
-Answer Controller::faulty_request(const Fault& fault, const Setup& setup,
+Answer Controller::faulty_request(const Fault& fault, const SetupPacket& setup,
                                   std::span<const std::uint8_t> out_data) {
     if (!fault.short_count) return stall();
     if (!setup.is_in()) return accept(std::min(out_data.size(), *fault.short_count));
@@ -180,12 +180,12 @@ Answer Controller::faulty_request(const Fault& fault, const Setup& setup,
     return answer;
 }
 
-Answer Controller::face_request(const Setup& setup, std::span<const std::uint8_t> out_data) {
+Answer Controller::face_request(const SetupPacket& setup, std::span<const std::uint8_t> out_data) {
     return face_ == Face::Configurator ? configurator_request(setup, out_data)
                                        : bootloader_request(setup, out_data);
 }
 
-Answer Controller::configurator_request(const Setup& setup,
+Answer Controller::configurator_request(const SetupPacket& setup,
                                         std::span<const std::uint8_t> out_data) {
     switch (setup.request) {
         case REQUEST_RUN:
@@ -211,7 +211,8 @@ Answer Controller::configurator_request(const Setup& setup,
     }
 }
 
-Answer Controller::bootloader_request(const Setup& setup, std::span<const std::uint8_t> out_data) {
+Answer Controller::bootloader_request(const SetupPacket& setup,
+                                      std::span<const std::uint8_t> out_data) {
     switch (setup.request) {
         case USBASP_CONNECT:
             return accept(out_data.size());

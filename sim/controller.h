@@ -19,7 +19,7 @@ enum class Face { Configurator, Bootloader };
 std::string_view face_name(Face face);
 
 /// The setup packet of a control transfer.
-struct Setup {
+struct SetupPacket {
     std::uint8_t request_type = 0;
     std::uint8_t request = 0;
     std::uint16_t value = 0;
@@ -30,7 +30,7 @@ struct Setup {
 };
 
 inline constexpr std::size_t kSetupSize = 8;
-Setup Setup_parse(std::span<const std::uint8_t, kSetupSize> packet);
+SetupPacket SetupPacket_parse(std::span<const std::uint8_t, kSetupSize> packet);
 
 /// A vendor request as a controller took it.
 struct Received {
@@ -76,7 +76,7 @@ class Controller {
     /// sysfs shows them.
     std::vector<std::uint8_t> descriptors() const;
 
-    Answer handle(const Setup& setup, std::span<const std::uint8_t> out_data);
+    Answer handle(const SetupPacket& setup, std::span<const std::uint8_t> out_data);
 
     /// The flash as the bootloader wrote it: up to the end of the last block
     /// written, gaps erased (0xFF).
@@ -85,13 +85,13 @@ class Controller {
     const std::vector<std::uint8_t>& stored() const { return stored_; }
 
   private:
-    Answer handle_standard(const Setup& setup) const;
-    Answer handle_vendor(const Setup& setup, std::span<const std::uint8_t> out_data);
-    Answer faulty_request(const Fault& fault, const Setup& setup,
+    Answer handle_standard(const SetupPacket& setup) const;
+    Answer handle_vendor(const SetupPacket& setup, std::span<const std::uint8_t> out_data);
+    Answer faulty_request(const Fault& fault, const SetupPacket& setup,
                           std::span<const std::uint8_t> out_data);
-    Answer face_request(const Setup& setup, std::span<const std::uint8_t> out_data);
-    Answer configurator_request(const Setup& setup, std::span<const std::uint8_t> out_data);
-    Answer bootloader_request(const Setup& setup, std::span<const std::uint8_t> out_data);
+    Answer face_request(const SetupPacket& setup, std::span<const std::uint8_t> out_data);
+    Answer configurator_request(const SetupPacket& setup, std::span<const std::uint8_t> out_data);
+    Answer bootloader_request(const SetupPacket& setup, std::span<const std::uint8_t> out_data);
     std::optional<std::string> string_descriptor_text(std::uint8_t index) const;
     const Fault* fault_for(std::uint8_t request) const;
 

@@ -102,7 +102,7 @@ void UsbfsNode::submit(UMockdevIoctlClient* client) {
                                    static_cast<std::size_t>(urb->buffer_length));
     if (!buffer) return fail(client, EFAULT);
     const std::span<std::uint8_t> bytes(buffer->data, static_cast<std::size_t>(buffer->data_len));
-    const Setup setup = Setup_parse(bytes.first<kSetupSize>());
+    const SetupPacket setup = SetupPacket_parse(bytes.first<kSetupSize>());
     const std::span<std::uint8_t> stage =
         bytes.subspan(kSetupSize, std::min<std::size_t>(setup.length, bytes.size() - kSetupSize));
 

@@ -47,10 +47,7 @@ Context open_context(int& code) {
 void report_open_failure(libusb_device* device, int error) {
     say("error: could not open usb device %03d/%03d: %s\n", libusb_get_bus_number(device),
         libusb_get_device_address(device), text_of(error));
-    if (usb_needs_permission_hint(error)) {
-        say("hint: you may not use this device: install the udev rule 60-vorlanex.rules (see the "
-            "README), then unplug the controller and plug it in again\n");
-    }
+    if (const char* hint = usb_open_hint(error, quiet)) std::fputs(hint, stderr);
 }
 
 bool matches(libusb_device* device, const libusb_device_descriptor& descriptor,
@@ -181,7 +178,11 @@ int UsbConnection::send(std::uint8_t request, std::uint16_t value, std::uint16_t
 void usb_set_quiet() { quiet = true; }
 bool usb_quiet() { return quiet; }
 
-bool usb_needs_permission_hint(int libusb_error) { return libusb_error == LIBUSB_ERROR_ACCESS; }
+const char* usb_open_hint(int libusb_error, bool is_quiet) {
+    if (is_quiet || libusb_error != LIBUSB_ERROR_ACCESS) return nullptr;
+    return "hint: permission denied: install the udev rule 60-vorlanex.rules (see the README), "
+           "then unplug and replug the controller\n";
+}
 
 void usb_lookup(DeviceRecord& record) {
     record.bus = -1;

@@ -70,7 +70,8 @@ private:
 /// Derives the search filter from the selection string.
 void usb_lookup(DeviceRecord& record);
 
-/// Whether a failed open deserves the hint about device permissions.
-bool usb_needs_permission_hint(int libusb_error);
+/// The "hint: " line that follows a failed open, or none: only a permission
+/// failure gets one, and nothing is said while the link is quiet.
+const char* usb_open_hint(int libusb_error, bool quiet);
 
 }  // namespace vorlanex
