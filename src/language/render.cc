@@ -34,12 +34,14 @@ char port_letter(std::uint8_t port) { return static_cast<char>('a' + port); }
 
 // Bytes that a later read would take for something else are written as
 // decimal escapes: "#" starts a comment, and on the immediate binding a ":"
-// would make a key prefix and a leading "=" a definition of "type".
+// would make a key prefix and an "=" after nothing but blanks a definition
+// of "type".
 void append_escaped(std::string_view text, bool immediate, std::string& out) {
+    const std::size_t first_non_blank = text.find_first_not_of(" \t");
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        const bool confusing =
-            byte == '#' || (immediate && (byte == ':' || (i == 0 && byte == '=')));
+        const bool leading_equals = byte == '=' && i == first_non_blank;
+        const bool confusing = byte == '#' || (immediate && (byte == ':' || leading_equals));
         if (byte == '\n') {
             out += "\\n";
         } else if (byte == '\f') {

@@ -66,12 +66,14 @@ TEST(Render, TypeTextsAreEscapedToReadBackAsTheSameBytes) {
     Config config;
     Config_add_string(config, "a\tb\xC5\xA0#\\:=");
     Config_add_string(config, "=x:y");
+    Config_add_string(config, " \t=z=");
     Binding_add(*Config_get_or_create_binding(config, 0x11), Command{ACTION_TYPE, 0, 0, 0, 0});
     Binding_add(*Config_get_or_create_binding(config, KEY_IMMEDIATE), Command{ACTION_TYPE, 0, 1, 0, 0});
+    Binding_add(*Config_get_or_create_binding(config, KEY_IMMEDIATE), Command{ACTION_TYPE, 0, 2, 0, 0});
     const std::string text = render(config);
     EXPECT_EQ(text,
               "$11: requires 1x\n$11: type a\\{9}b\xC5\\{160}\\{35}\\\\:=\n"
-              "requires 1x\ntype \\{61}x\\{58}y\n");
+              "requires 1x\ntype \\{61}x\\{58}y\ntype  \\{9}\\{61}z=\n");
     const auto reread = parse_text(text);
     ASSERT_TRUE(reread.ok) << reread.messages;
     EXPECT_EQ(reread.config.string_table, config.string_table);
