@@ -18,19 +18,20 @@ bool write_file(const std::string& path, const std::string& content) {
     return static_cast<bool>(out);
 }
 
-bool write_outputs(const Options& options, const Simulation& simulation) {
+bool write_outputs(const Options& options, Simulation& simulation) {
     bool written = true;
+    const Journal journal = simulation.journal();
     if (!options.log_file.empty()) {
         std::string log;
-        for (const Received& received : simulation.journal()) log += log_line(received) + "\n";
+        for (const Received& received : journal) log += log_line(received) + "\n";
         written = write_file(options.log_file, log) && written;
     }
     if (!options.flash_file.empty()) {
-        const auto& flash = simulation.first_controller().flash();
+        const std::vector<std::uint8_t> flash = simulation.first_flash();
         written =
             write_file(options.flash_file, std::string(flash.begin(), flash.end())) && written;
     }
-    if (options.show) std::fputs(summarize(simulation.journal()).c_str(), stderr);
+    if (options.show) std::fputs(summarize(journal).c_str(), stderr);
     return written;
 }
 

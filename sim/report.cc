@@ -5,22 +5,12 @@
 #include "config/image.h"
 #include "config/stream.h"
 #include "language/render.h"
+#include "sim/text.h"
 #include "vorlanex/requests.h"
 
 namespace vorlanex::sim {
 
 namespace {
-
-std::string hex(std::span<const std::uint8_t> bytes, std::string_view separator) {
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
-        if (i > 0) text += separator;
-        text += digits;
-    }
-    return text;
-}
 
 std::string hex_dump(std::span<const std::uint8_t> bytes) {
     std::string text;
@@ -47,12 +37,6 @@ std::string device(const Received& received) {
     std::string name(face_name(received.face));
     if (received.serial) name += " " + *received.serial;
     return name + ": ";
-}
-
-std::string printed(const char* format, auto... values) {
-    char line[256];
-    std::snprintf(line, sizeof line, format, values...);
-    return line;
 }
 
 // The bytes up to the first 0 byte, as text.
@@ -135,7 +119,7 @@ std::string describe_request(const Received& r) {
 }  // namespace
 
 std::string log_line(const Received& r) {
-    const std::string data = r.data.empty() ? "-" : hex(r.data, "");
+    const std::string data = r.data.empty() ? "-" : hex(r.data);
     return std::string(face_name(r.face)) + " " + r.serial.value_or("-") +
            printed(" %u %u %u ", r.request, r.value, r.index) + data;
 }

@@ -1,10 +1,6 @@
-// Jobs run later by a GLib main loop; those not run yet are dropped with the
-// scheduler.
-//
-// umockdev calls the device handlers on a thread of its own. A job scheduled
-// from a handler runs in that thread's main context, so that taking a device
-// away never races with the handler that serves it; the list of jobs is
-// guarded because the scheduler itself goes away on the main thread.
+// Jobs that the main loop runs later. Jobs may be added from any thread (the
+// device requests are served on umockdev's); they run on the thread of the
+// default main loop. Those not run yet are dropped with the scheduler.
 #pragma once
 
 #include <glib.h>
@@ -22,19 +18,18 @@ class Scheduler {
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
 
-    /// Runs the job once, `ms` milliseconds from now (0: as soon as the loop is idle),
-    /// in the main context of the calling thread.
+    /// Runs the job once, `ms` milliseconds from now (0: as soon as the loop is idle).
     void after(unsigned ms, std::function<void()> job);
 
   private:
     struct Job {
         Scheduler* owner;
-        GSource* source = nullptr;
+        guint source = 0;
         std::function<void()> run;
     };
     static gboolean fire(gpointer job);
 
-    std::mutex mutex_;
+    std::mutex mutex_;     // guards jobs_; never held while a job runs
     std::list<Job> jobs_;  // stable addresses for the main loop
 };
 

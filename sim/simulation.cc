@@ -14,29 +14,42 @@ std::string identification_for(const Options& options, const ControllerSetup& se
 
 }  // namespace
 
+Simulation::Slot::Slot(Simulation& simulation, const ControllerSetup& setup, int hub_port)
+    : controller(setup.serial, simulation.options_.start.value_or(Face::Configurator),
+                 identification_for(simulation.options_, setup), simulation.options_.faults,
+                 simulation.journal_),
+      port(hub_port),
+      openable(setup.openable),
+      node(simulation.testbed_, controller, simulation.lock_,
+           [&simulation, this](Face face) { simulation.restart(*this, face); }) {}
+
 Simulation::Simulation(const Options& options) : options_(options) {
     // libusb lists the devices of a bus by descending port (the reverse of
     // udev's order), so the first controller takes the highest port and stays
     // first across restarts.
     int port = static_cast<int>(options.controllers.size());
     for (const ControllerSetup& setup : options.controllers) {
-        slots_.push_back(std::make_unique<Slot>(
-            Slot{Controller(setup.serial, options.start.value_or(Face::Configurator),
-                            identification_for(options, setup), options.faults, journal_),
-                 port--,
-                 setup.openable,
-                 {},
-                 std::nullopt,
-                 nullptr}));
+        slots_.push_back(std::make_unique<Slot>(*this, setup, port--));
     }
 }
 
 bool Simulation::start() {
     if (!options_.start) return true;
+    const std::lock_guard held(lock_);
     for (const auto& slot : slots_) {
         if (!attach(*slot)) return false;
     }
     return true;
+}
+
+Journal Simulation::journal() {
+    const std::lock_guard held(lock_);
+    return journal_;
+}
+
+std::vector<std::uint8_t> Simulation::first_flash() {
+    const std::lock_guard held(lock_);
+    return slots_.front()->controller.flash();
 }
 
 bool Simulation::attach(Slot& slot) {
@@ -45,25 +58,24 @@ bool Simulation::attach(Slot& slot) {
     next_address_ = next_address_ == kLastAddress ? kFirstAddress : next_address_ + 1;
     slot.syspath = testbed_.add_usb_device(slot.spec);
     if (!slot.syspath) return false;
-    if (!slot.openable) return true;
-    slot.node = std::make_unique<UsbfsNode>(testbed_, Testbed::devnode(slot.spec), slot.controller,
-                                            [this, &slot](Face face) { restart(slot, face); });
-    return slot.node->attached();
+    return !slot.openable || slot.node.attach(Testbed::devnode(slot.spec));
 }
 
 void Simulation::detach(Slot& slot) {
-    slot.node.reset();
+    slot.node.detach();
     if (slot.syspath) testbed_.remove_usb_device(*slot.syspath, slot.spec);
     slot.syspath.reset();
 }
 
-// Called while the node serves the program, so the node goes only once the
-// loop is idle again.
+// Called while the program is being answered, so the device goes only once
+// the main loop has its turn.
 void Simulation::restart(Slot& slot, Face face) {
     scheduler_.after(0, [this, &slot, face] {
+        const std::lock_guard held(lock_);
         detach(slot);
         if (!options_.comes_back) return;
         scheduler_.after(options_.restart_ms, [this, &slot, face] {
+            const std::lock_guard held_again(lock_);
             slot.controller.restart(face);
             attach(slot);
         });

@@ -1,9 +1,13 @@
 // The emulated controllers on the testbed: each appears as the device of its
 // current face, and after a restart vanishes and comes back (with a new
 // device address, as on a real bus) after the restart delay.
+//
+// The program's requests are served on umockdev's thread, restarts on the
+// main loop's: one lock guards the controllers, the journal and the testbed.
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,17 +30,21 @@ class Simulation {
     bool start();
 
     const std::string& root() const { return testbed_.root(); }
-    const Journal& journal() const { return journal_; }
-    const Controller& first_controller() const { return slots_.front()->controller; }
+    /// What the controllers received; a copy, taken under the lock.
+    Journal journal();
+    /// The flash of the first controller; a copy, taken under the lock.
+    std::vector<std::uint8_t> first_flash();
 
   private:
     struct Slot {
+        Slot(Simulation& simulation, const ControllerSetup& setup, int port);
+
         Controller controller;
         int port;
         bool openable;
         UsbDeviceSpec spec;
         std::optional<std::string> syspath;  ///< set while attached
-        std::unique_ptr<UsbfsNode> node;
+        UsbfsNode node;
     };
 
     bool attach(Slot& slot);
@@ -44,6 +52,7 @@ class Simulation {
     void restart(Slot& slot, Face face);
 
     const Options& options_;
+    std::mutex lock_;
     Journal journal_;
     Testbed testbed_;
     std::vector<std::unique_ptr<Slot>> slots_;  // stable addresses for the callbacks

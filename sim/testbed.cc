@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "sim/text.h"
+
 extern char** environ;
 
 namespace vorlanex::sim {
@@ -14,26 +16,17 @@ namespace {
 
 constexpr int kUsbDeviceMajor = 189;
 
-std::string printed(const char* format, auto... values) {
-    char text[256];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
-
-std::string hex(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    for (const std::uint8_t byte : bytes) text += printed("%02X", byte);
-    return text;
+// Where the device sits in sysfs: its hub port on the bus.
+std::string device_path(const UsbDeviceSpec& spec) {
+    return printed("/devices/pci0000:00/0000:00:14.0/usb%d/%d-%d", kBus, kBus, spec.port);
 }
 
 // A device in umockdev's record format. The ASCII attributes end in a line
 // feed as in a real sysfs; libusb warns on every enumeration otherwise. The
 // dev attribute lets umockdev remove the device node with the device.
 std::string device_record(const UsbDeviceSpec& spec) {
-    const std::string path =
-        printed("/devices/pci0000:00/0000:00:14.0/usb%d/%d-%d", kBus, kBus, spec.port);
     const std::string node = printed("bus/usb/%03d/%03d", kBus, spec.address);
-    std::string record = "P: " + path + "\n";
+    std::string record = "P: " + device_path(spec) + "\n";
     if (spec.openable) record += "N: " + node + "\n";
     record += "E: SUBSYSTEM=usb\n";
     record += "E: DEVTYPE=usb_device\n";
@@ -85,7 +78,7 @@ std::optional<std::string> Testbed::add_usb_device(const UsbDeviceSpec& spec) {
         std::error_code ignored;
         std::filesystem::create_directories(root_ + devnode(spec), ignored);
     }
-    return printed("/sys/devices/pci0000:00/0000:00:14.0/usb%d/%d-%d", kBus, kBus, spec.port);
+    return "/sys" + device_path(spec);
 }
 
 void Testbed::remove_usb_device(const std::string& syspath, const UsbDeviceSpec& spec) {

@@ -31,31 +31,46 @@ void fail(UMockdevIoctlClient* client, int error) {
 
 }  // namespace
 
-UsbfsNode::UsbfsNode(Testbed& testbed, std::string devnode, Controller& controller,
+UsbfsNode::UsbfsNode(Testbed& testbed, Controller& controller, std::mutex& lock,
                      RestartRequest restart)
-    : testbed_(testbed),
-      devnode_(std::move(devnode)),
-      controller_(controller),
-      restart_(std::move(restart)),
-      handler_(umockdev_ioctl_base_new()) {
-    g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(on_ioctl), this);
-    GError* error = nullptr;
-    attached_ = umockdev_testbed_attach_ioctl(testbed_.get(), devnode_.c_str(), handler_, &error);
-    if (!attached_) {
-        std::fprintf(stderr, "vorlanex-sim: cannot emulate %s: %s\n", devnode_.c_str(),
-                     error->message);
-        g_error_free(error);
-    }
-}
+    : testbed_(testbed), controller_(controller), lock_(lock), restart_(std::move(restart)) {}
 
 UsbfsNode::~UsbfsNode() {
-    if (attached_) umockdev_testbed_detach_ioctl(testbed_.get(), devnode_.c_str(), nullptr);
+    const std::lock_guard held(lock_);
+    detach();
+}
+
+bool UsbfsNode::attach(const std::string& devnode) {
+    detach();
+    handler_ = umockdev_ioctl_base_new();
+    g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(on_ioctl), this);
+    GError* error = nullptr;
+    if (!umockdev_testbed_attach_ioctl(testbed_.get(), devnode.c_str(), handler_, &error)) {
+        std::fprintf(stderr, "vorlanex-sim: cannot emulate %s: %s\n", devnode.c_str(),
+                     error->message);
+        g_error_free(error);
+        g_object_unref(handler_);
+        handler_ = nullptr;
+        return false;
+    }
+    devnode_ = devnode;
+    return true;
+}
+
+void UsbfsNode::detach() {
+    if (!handler_) return;
+    umockdev_testbed_detach_ioctl(testbed_.get(), devnode_.c_str(), nullptr);
     g_signal_handlers_disconnect_by_data(handler_, this);
     g_object_unref(handler_);
+    handler_ = nullptr;
+    devnode_.clear();
+    completed_.clear();
 }
 
 gboolean UsbfsNode::on_ioctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-    static_cast<UsbfsNode*>(self)->handle(client);
+    auto* node = static_cast<UsbfsNode*>(self);
+    const std::lock_guard held(node->lock_);
+    node->handle(client);
     return TRUE;
 }
 

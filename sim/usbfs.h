@@ -1,5 +1,10 @@
-// One emulated device node: answers the usbfs ioctls that libusb makes on
-// /dev/bus/usb/BBB/DDD and hands control transfers to the controller.
+// The device node of one controller: answers the usbfs ioctls that libusb
+// makes on /dev/bus/usb/BBB/DDD and hands control transfers to the controller.
+//
+// umockdev serves the ioctls on a thread of its own; every call into the
+// controller is made with the simulation's lock held. The object lives as
+// long as the simulation, across restarts (each of which gives the device a
+// new node), so that an ioctl still on its way after a detach finds it.
 #pragma once
 
 #include <umockdev.h>
@@ -7,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "sim/controller.h"
@@ -22,20 +28,20 @@ using DataRef = std::unique_ptr<UMockdevIoctlData, DataUnref>;
 
 class UsbfsNode {
   public:
-    /// Called once the program has collected the transfer after which the
-    /// controller restarts. The node may be destroyed only after the handler
-    /// returns, so this should schedule the restart rather than do it.
+    /// Called, with the lock held, once the program has collected the
+    /// transfer after which the controller restarts. It must not detach the
+    /// node at once: the program is still being answered.
     using RestartRequest = std::function<void(Face)>;
 
-    /// Serves the node `devnode` of the testbed; false from attached() when
-    /// umockdev refused.
-    UsbfsNode(Testbed& testbed, std::string devnode, Controller& controller,
-              RestartRequest restart);
+    UsbfsNode(Testbed& testbed, Controller& controller, std::mutex& lock, RestartRequest restart);
     ~UsbfsNode();
     UsbfsNode(const UsbfsNode&) = delete;
     UsbfsNode& operator=(const UsbfsNode&) = delete;
 
-    bool attached() const { return attached_; }
+    /// Serves `devnode` from now on; false after a message. Call with the lock held.
+    bool attach(const std::string& devnode);
+    /// Stops serving. Call with the lock held.
+    void detach();
 
   private:
     static gboolean on_ioctl(UMockdevIoctlBase* handler, UMockdevIoctlClient* client,
@@ -51,11 +57,11 @@ class UsbfsNode {
     };
 
     Testbed& testbed_;
-    std::string devnode_;
     Controller& controller_;
+    std::mutex& lock_;
     RestartRequest restart_;
-    UMockdevIoctlBase* handler_;
-    bool attached_ = false;
+    std::string devnode_;                   ///< empty while detached
+    UMockdevIoctlBase* handler_ = nullptr;  ///< one per attachment
     std::deque<Completed> completed_;
 };
 
