@@ -172,6 +172,11 @@ Answer Controller::handle_vendor(const SetupPacket& setup, std::span<const std::
 
 Answer Controller::faulty_request(const Fault& fault, const SetupPacket& setup,
                                   std::span<const std::uint8_t> out_data) {
+    if (fault.hang) {
+        Answer answer;
+        answer.hang = true;
+        return answer;
+    }
     if (!fault.short_count) return stall();
     if (!setup.is_in()) return accept(std::min(out_data.size(), *fault.short_count));
     Answer answer = face_request(setup, out_data);

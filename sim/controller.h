@@ -49,12 +49,14 @@ using Journal = std::vector<Received>;
 struct Fault {
     Face face = Face::Configurator;
     std::uint8_t request = 0;
-    std::optional<std::size_t> short_count;  ///< none: stall
+    std::optional<std::size_t> short_count;  ///< none: stall (or hang)
+    bool hang = false;                       ///< never answered: the program's time-out runs
 };
 
 /// What the controller makes of one control transfer.
 struct Answer {
     bool stall = false;
+    bool hang = false;  ///< the transfer stays pending until the program gives up on it
     std::vector<std::uint8_t> reply;  ///< IN: the bytes sent back
     std::size_t accepted = 0;         ///< OUT: the bytes taken
     /// After this transfer the device vanishes and comes back as this face.

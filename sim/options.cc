@@ -24,6 +24,7 @@ void usage() {
         "  --no-return           a controller that restarts never comes back\n"
         "  --stall [FACE:]REQ    the face (default configurator) stalls vendor request REQ\n"
         "  --short [FACE:]REQ=N  it answers or takes at most N bytes of request REQ\n"
+        "  --hang [FACE:]REQ     it never answers request REQ (the program's time-out runs)\n"
         "  --identification TEXT the identification text (default: \"vorlanex-sim\"\n"
         "                        and the serial number)\n"
         "  --log FILE            one line per vendor request received:\n"
@@ -45,6 +46,7 @@ enum OptionCode {
     kNoReturn,
     kStall,
     kShort,
+    kHang,
     kIdentification,
     kLog,
     kFlash,
@@ -52,7 +54,7 @@ enum OptionCode {
     kHelp,
 };
 
-constexpr std::array<option, 14> kLongOptions = {{
+constexpr std::array<option, 15> kLongOptions = {{
     {"start", required_argument, nullptr, kStart},
     {"serial", required_argument, nullptr, kSerial},
     {"no-serial", no_argument, nullptr, kNoSerial},
@@ -61,6 +63,7 @@ constexpr std::array<option, 14> kLongOptions = {{
     {"no-return", no_argument, nullptr, kNoReturn},
     {"stall", required_argument, nullptr, kStall},
     {"short", required_argument, nullptr, kShort},
+    {"hang", required_argument, nullptr, kHang},
     {"identification", required_argument, nullptr, kIdentification},
     {"log", required_argument, nullptr, kLog},
     {"flash", required_argument, nullptr, kFlash},
@@ -145,9 +148,11 @@ bool apply_option(Options& options, int code, const char* argument,
             options.comes_back = false;
             return true;
         case kStall:
-        case kShort: {
-            const std::optional<Fault> fault = parse_fault(argument, code == kShort);
+        case kShort:
+        case kHang: {
+            std::optional<Fault> fault = parse_fault(argument, code == kShort);
             if (!fault) return complain("not a request", argument);
+            fault->hang = code == kHang;
             options.faults.push_back(*fault);
             return true;
         }

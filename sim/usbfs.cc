@@ -65,6 +65,7 @@ void UsbfsNode::detach() {
     handler_ = nullptr;
     devnode_.clear();
     completed_.clear();
+    pending_.clear();
 }
 
 gboolean UsbfsNode::on_ioctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
@@ -86,9 +87,8 @@ void UsbfsNode::handle(UMockdevIoctlClient* client) {
         case USBDEVFS_REAPURBNDELAY:
             reap(client);
             return;
-        // Every transfer completes at once, so there is never one to discard.
         case USBDEVFS_DISCARDURB:
-            fail(client, EINVAL);
+            discard(client);
             return;
         default:
             fail(client, ENOTTY);
@@ -122,6 +122,10 @@ void UsbfsNode::submit(UMockdevIoctlClient* client) {
         bytes.subspan(kSetupSize, std::min<std::size_t>(setup.length, bytes.size() - kSetupSize));
 
     const Answer answer = controller_.handle(setup, setup.is_in() ? stage.first(0) : stage);
+    if (answer.hang) {
+        pending_.push_back(std::move(urb_data));
+        return umockdev_ioctl_client_complete(client, 0, 0);
+    }
     urb->status = answer.stall ? -EPIPE : 0;
     if (answer.stall) {
         urb->actual_length = 0;
@@ -133,6 +137,20 @@ void UsbfsNode::submit(UMockdevIoctlClient* client) {
         urb->actual_length = static_cast<int>(std::min(answer.accepted, stage.size()));
     }
     completed_.push_back({std::move(urb_data), answer.restart_into});
+    umockdev_ioctl_client_complete(client, 0, 0);
+}
+
+// The program gives up on a transfer that was never answered: it completes,
+// cancelled, as the kernel completes a discarded urb.
+void UsbfsNode::discard(UMockdevIoctlClient* client) {
+    if (pending_.empty()) return fail(client, EINVAL);
+    const DataRef urb_data = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_urb));
+    if (!urb_data) return fail(client, EFAULT);
+    auto* urb = reinterpret_cast<usbdevfs_urb*>(urb_data->data);
+    urb->status = -ENOENT;
+    urb->actual_length = 0;
+    completed_.push_back({std::move(pending_.front()), std::nullopt});
+    pending_.pop_front();
     umockdev_ioctl_client_complete(client, 0, 0);
 }
 

@@ -50,6 +50,7 @@ class UsbfsNode {
     void submit(UMockdevIoctlClient* client);
     void reap(UMockdevIoctlClient* client);
     void capabilities(UMockdevIoctlClient* client);
+    void discard(UMockdevIoctlClient* client);
 
     struct Completed {
         DataRef urb;
@@ -63,6 +64,7 @@ class UsbfsNode {
     std::string devnode_;                   ///< empty while detached
     UMockdevIoctlBase* handler_ = nullptr;  ///< one per attachment
     std::deque<Completed> completed_;
+    std::deque<DataRef> pending_;  ///< transfers never answered, until discarded
 };
 
 }  // namespace vorlanex::sim

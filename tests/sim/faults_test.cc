@@ -1,0 +1,37 @@
+// Device faults: a request that is never answered runs into libusb's
+// time-out of 5000 ms, which is reported as the link reports every failed
+// transfer; the update leaves the bootloader alone after a failed block.
+#include <gtest/gtest.h>
+
+#include "sim/sim_run.h"
+#include "support/temp_dir.h"
+
+namespace vorlanex {
+namespace {
+
+using testing::run_simulated;
+
+TEST(Faults, ACommandNeverAnsweredTimesOut) {
+    const auto result = run_simulated({"--hang", "0"}, {"set", "a3"});
+    EXPECT_EQ(result.program.status, 256 - 7);  // LIBUSB_ERROR_TIMEOUT
+    EXPECT_EQ(result.program.err,
+              "error: could not send usb control message: Operation timed out\n"
+              "error: could send usb control message: Operation timed out\n");
+}
+
+TEST(Faults, ABlockNeverAnsweredStopsTheUpdateInTheBootloader) {
+    testing::TempDir dir;
+    const auto result = run_simulated({"--start", "bootloader", "--hang", "bootloader:6"},
+                                      {"update", dir.write("fw.bin", std::string(100, 'x'))});
+    EXPECT_EQ(result.program.status, 1);
+    EXPECT_NE(result.program.err.find("error: could not send usb control message: Operation timed out\n"
+                                      "failed!\nerror: the bootloader did not take the block at 0x00000\n"),
+              std::string::npos)
+        << result.program.err;
+    // Connect and the one block; no disconnect: the controller stays in its bootloader.
+    ASSERT_EQ(result.log.size(), 2u);
+    EXPECT_TRUE(result.log[1].starts_with("bootloader - 6 0 0 ")) << result.log[1];
+}
+
+}  // namespace
+}  // namespace vorlanex
