@@ -22,6 +22,7 @@ void usage() {
         "  --unopenable N        the N-th controller (from 1) cannot be opened\n"
         "  --restart-delay MS    from vanishing to coming back after a restart (300)\n"
         "  --no-return           a controller that restarts never comes back\n"
+        "  --return-as FACE      a controller that restarts comes back as this face\n"
         "  --stall [FACE:]REQ    the face (default configurator) stalls vendor request REQ\n"
         "  --short [FACE:]REQ=N  it answers or takes at most N bytes of request REQ\n"
         "  --hang [FACE:]REQ     it never answers request REQ (the program's time-out runs)\n"
@@ -44,6 +45,7 @@ enum OptionCode {
     kUnopenable,
     kRestartDelay,
     kNoReturn,
+    kReturnAs,
     kStall,
     kShort,
     kHang,
@@ -54,13 +56,14 @@ enum OptionCode {
     kHelp,
 };
 
-constexpr std::array<option, 15> kLongOptions = {{
+constexpr std::array<option, 16> kLongOptions = {{
     {"start", required_argument, nullptr, kStart},
     {"serial", required_argument, nullptr, kSerial},
     {"no-serial", no_argument, nullptr, kNoSerial},
     {"unopenable", required_argument, nullptr, kUnopenable},
     {"restart-delay", required_argument, nullptr, kRestartDelay},
     {"no-return", no_argument, nullptr, kNoReturn},
+    {"return-as", required_argument, nullptr, kReturnAs},
     {"stall", required_argument, nullptr, kStall},
     {"short", required_argument, nullptr, kShort},
     {"hang", required_argument, nullptr, kHang},
@@ -147,6 +150,9 @@ bool apply_option(Options& options, int code, const char* argument,
         case kNoReturn:
             options.comes_back = false;
             return true;
+        case kReturnAs:
+            options.return_as = parse_face(argument);
+            return options.return_as || complain("unknown face", argument);
         case kStall:
         case kShort:
         case kHang: {

@@ -69,7 +69,8 @@ void Simulation::detach(Slot& slot) {
 
 // Called while the program is being answered, so the device goes only once
 // the main loop has its turn.
-void Simulation::restart(Slot& slot, Face face) {
+void Simulation::restart(Slot& slot, Face asked) {
+    const Face face = options_.return_as.value_or(asked);
     scheduler_.after(0, [this, &slot, face] {
         const std::lock_guard held(lock_);
         detach(slot);

@@ -35,3 +35,19 @@ TEST(Faults, ABlockNeverAnsweredStopsTheUpdateInTheBootloader) {
 
 }  // namespace
 }  // namespace vorlanex
+
+namespace vorlanex {
+namespace {
+
+// The controller restarts into its bootloader instead of coming back: the
+// wait gives up after nine presence tests and names the missing configurator.
+TEST(Faults, AControllerThatComesBackAsTheOtherFaceIsNotBack) {
+    const auto result = testing::run_simulated({"--return-as", "bootloader"}, {"reset"});
+    EXPECT_EQ(result.program.status, 1);
+    EXPECT_EQ(result.program.err,
+              "Resetting device..........error: failed to open Vorlanex device \"usb\" (1209:7661)\n");
+    EXPECT_EQ(result.program.out, "");
+}
+
+}  // namespace
+}  // namespace vorlanex
