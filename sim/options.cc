@@ -23,6 +23,7 @@ void usage() {
         "  --restart-delay MS    from vanishing to coming back after a restart (300)\n"
         "  --no-return           a controller that restarts never comes back\n"
         "  --return-as FACE      a controller that restarts comes back as this face\n"
+        "  --vanish-after N      a controller vanishes for good once opened N times\n"
         "  --stall [FACE:]REQ    the face (default configurator) stalls vendor request REQ\n"
         "  --short [FACE:]REQ=N  it answers or takes at most N bytes of request REQ\n"
         "  --hang [FACE:]REQ     it never answers request REQ (the program's time-out runs)\n"
@@ -46,6 +47,7 @@ enum OptionCode {
     kRestartDelay,
     kNoReturn,
     kReturnAs,
+    kVanishAfter,
     kStall,
     kShort,
     kHang,
@@ -56,7 +58,7 @@ enum OptionCode {
     kHelp,
 };
 
-constexpr std::array<option, 16> kLongOptions = {{
+constexpr std::array<option, 17> kLongOptions = {{
     {"start", required_argument, nullptr, kStart},
     {"serial", required_argument, nullptr, kSerial},
     {"no-serial", no_argument, nullptr, kNoSerial},
@@ -64,6 +66,7 @@ constexpr std::array<option, 16> kLongOptions = {{
     {"restart-delay", required_argument, nullptr, kRestartDelay},
     {"no-return", no_argument, nullptr, kNoReturn},
     {"return-as", required_argument, nullptr, kReturnAs},
+    {"vanish-after", required_argument, nullptr, kVanishAfter},
     {"stall", required_argument, nullptr, kStall},
     {"short", required_argument, nullptr, kShort},
     {"hang", required_argument, nullptr, kHang},
@@ -150,6 +153,12 @@ bool apply_option(Options& options, int code, const char* argument,
         case kNoReturn:
             options.comes_back = false;
             return true;
+        case kVanishAfter: {
+            const std::optional<unsigned long> opens = parse_count(argument);
+            if (!opens || *opens == 0 || *opens > 1000) return complain("not a number of opens", argument);
+            options.vanish_after_opens = static_cast<unsigned>(*opens);
+            return true;
+        }
         case kReturnAs:
             options.return_as = parse_face(argument);
             return options.return_as || complain("unknown face", argument);

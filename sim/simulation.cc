@@ -21,7 +21,8 @@ Simulation::Slot::Slot(Simulation& simulation, const ControllerSetup& setup, int
       port(hub_port),
       openable(setup.openable),
       node(simulation.testbed_, controller, simulation.lock_,
-           [&simulation, this](Face face) { simulation.restart(*this, face); }) {}
+           [&simulation, this](std::optional<Face> face) { simulation.restart(*this, face); },
+           simulation.options_.vanish_after_opens) {}
 
 Simulation::Simulation(const Options& options) : options_(options) {
     // libusb lists the devices of a bus by descending port (the reverse of
@@ -69,12 +70,13 @@ void Simulation::detach(Slot& slot) {
 
 // Called while the program is being answered, so the device goes only once
 // the main loop has its turn.
-void Simulation::restart(Slot& slot, Face asked) {
-    const Face face = options_.return_as.value_or(asked);
-    scheduler_.after(0, [this, &slot, face] {
+void Simulation::restart(Slot& slot, std::optional<Face> asked) {
+    const Face face = options_.return_as.value_or(asked.value_or(Face::Configurator));
+    const bool comes_back = asked && options_.comes_back;
+    scheduler_.after(0, [this, &slot, face, comes_back] {
         const std::lock_guard held(lock_);
         detach(slot);
-        if (!options_.comes_back) return;
+        if (!comes_back) return;
         scheduler_.after(options_.restart_ms, [this, &slot, face] {
             const std::lock_guard held_again(lock_);
             slot.controller.restart(face);

@@ -49,7 +49,7 @@ class Simulation {
 
     bool attach(Slot& slot);
     void detach(Slot& slot);
-    void restart(Slot& slot, Face face);
+    void restart(Slot& slot, std::optional<Face> face);
 
     const Options& options_;
     std::mutex lock_;

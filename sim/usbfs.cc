@@ -32,8 +32,12 @@ void fail(UMockdevIoctlClient* client, int error) {
 }  // namespace
 
 UsbfsNode::UsbfsNode(Testbed& testbed, Controller& controller, std::mutex& lock,
-                     RestartRequest restart)
-    : testbed_(testbed), controller_(controller), lock_(lock), restart_(std::move(restart)) {}
+                     RestartRequest restart, std::optional<unsigned> vanish_after_opens)
+    : testbed_(testbed),
+      controller_(controller),
+      lock_(lock),
+      restart_(std::move(restart)),
+      vanish_after_opens_(vanish_after_opens) {}
 
 UsbfsNode::~UsbfsNode() {
     const std::lock_guard held(lock_);
@@ -102,6 +106,8 @@ void UsbfsNode::capabilities(UMockdevIoctlClient* client) {
     const std::uint32_t none = 0;
     std::memcpy(caps->data, &none, sizeof none);
     umockdev_ioctl_client_complete(client, 0, 0);
+    // libusb asks for the capabilities each time it opens the device.
+    if (vanish_after_opens_ && ++opens_ == *vanish_after_opens_) restart_(std::nullopt);
 }
 
 // The urb's buffer holds the setup packet, then the data stage: OUT data to

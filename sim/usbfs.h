@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "sim/controller.h"
@@ -29,11 +30,15 @@ using DataRef = std::unique_ptr<UMockdevIoctlData, DataUnref>;
 class UsbfsNode {
   public:
     /// Called, with the lock held, once the program has collected the
-    /// transfer after which the controller restarts. It must not detach the
-    /// node at once: the program is still being answered.
-    using RestartRequest = std::function<void(Face)>;
+    /// transfer after which the controller restarts (none: it vanishes for
+    /// good). It must not detach the node at once: the program is still
+    /// being answered.
+    using RestartRequest = std::function<void(std::optional<Face>)>;
 
-    UsbfsNode(Testbed& testbed, Controller& controller, std::mutex& lock, RestartRequest restart);
+    /// With `vanish_after_opens`, the device vanishes once the program has
+    /// opened it that many times.
+    UsbfsNode(Testbed& testbed, Controller& controller, std::mutex& lock, RestartRequest restart,
+              std::optional<unsigned> vanish_after_opens = std::nullopt);
     ~UsbfsNode();
     UsbfsNode(const UsbfsNode&) = delete;
     UsbfsNode& operator=(const UsbfsNode&) = delete;
@@ -61,6 +66,8 @@ class UsbfsNode {
     Controller& controller_;
     std::mutex& lock_;
     RestartRequest restart_;
+    std::optional<unsigned> vanish_after_opens_;
+    unsigned opens_ = 0;
     std::string devnode_;                   ///< empty while detached
     UMockdevIoctlBase* handler_ = nullptr;  ///< one per attachment
     std::deque<Completed> completed_;

@@ -51,3 +51,21 @@ TEST(Faults, AControllerThatComesBackAsTheOtherFaceIsNotBack) {
 
 }  // namespace
 }  // namespace vorlanex
+
+namespace vorlanex {
+namespace {
+
+// The presence test finds the controller, which is gone for the transfer.
+TEST(Faults, AControllerThatVanishesAfterThePresenceTest) {
+    testing::TempDir dir;
+    const auto result = testing::run_simulated(
+        {"--vanish-after", "1"}, {"configure", dir.write("a.conf", "set a3\n")});
+    EXPECT_EQ(result.program.status, 1);
+    EXPECT_EQ(result.program.err,
+              "Flashing configuration: 11 bytes...error: could not open usb device \"usb\"\n"
+              "failed!\n");
+    EXPECT_TRUE(result.log.empty());
+}
+
+}  // namespace
+}  // namespace vorlanex
