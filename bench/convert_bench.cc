@@ -23,12 +23,24 @@ std::string generate(int commands) {
         const std::string key = std::to_string(i % 251) + ": ";
         const std::string symbol = "SYM" + std::to_string(i % kDefinitions);
         switch (i % 6) {
-            case 0: text += key + "type text number " + std::to_string(i) + "\\n\n"; break;
-            case 1: text += key + "sleep " + std::to_string(70000 + i) + "\n"; break;
-            case 2: text += key + "set port c bits 2-5 " + symbol + "\n"; break;
-            case 3: text += key + "press " + symbol + "\n"; break;
-            case 4: text += key + "1 invert b" + std::to_string(i % 8) + "\n"; break;
-            case 5: text += key + "sleep 1s500\n"; break;
+            case 0:
+                text += key + "type text number " + std::to_string(i) + "\\n\n";
+                break;
+            case 1:
+                text += key + "sleep " + std::to_string(70000 + i) + "\n";
+                break;
+            case 2:
+                text += key + "set port c bits 2-5 " + symbol + "\n";
+                break;
+            case 3:
+                text += key + "press " + symbol + "\n";
+                break;
+            case 4:
+                text += key + "1 invert b" + std::to_string(i % 8) + "\n";
+                break;
+            case 5:
+                text += key + "sleep 1s500\n";
+                break;
         }
     }
     return text;

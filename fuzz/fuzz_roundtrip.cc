@@ -36,11 +36,14 @@ bool carried_by_text(const Command& c) {
         case ACTION_META:
         case ACTION_DOWN:
         case ACTION_UP:
-        case ACTION_PRESS: return c.data < 0xFB;
-        case ACTION_SWAP: return c.mask < 0xFB && c.data < 0xFB;
+        case ACTION_PRESS:
+            return c.data < 0xFB;
+        case ACTION_SWAP:
+            return c.mask < 0xFB && c.data < 0xFB;
         case ACTION_BOOT:
         case ACTION_SAVE:
-        case ACTION_RESTORE: return c.port == 0 && c.mask == 0xFF && c.data == 0xFF;
+        case ACTION_RESTORE:
+            return c.port == 0 && c.mask == 0xFF && c.data == 0xFF;
         case ACTION_INVERT:
         case ACTION_INCREASE:
         case ACTION_DECREASE:
@@ -51,10 +54,13 @@ bool carried_by_text(const Command& c) {
         case ACTION_LOCK:
         case ACTION_PASSWORD:
         case ACTION_MEMORIZE:
-        case ACTION_RECALL: return contiguous_single_or_range_keeps_data(c);
+        case ACTION_RECALL:
+            return contiguous_single_or_range_keeps_data(c);
         case ACTION_NONE:
-        case ACTION_EXPAND: return false;
-        default: return true;
+        case ACTION_EXPAND:
+            return false;
+        default:
+            return true;
     }
 }
 
@@ -80,7 +86,8 @@ std::vector<std::vector<Resolved>> resolve(const Config& config) {
         for (const Command& c : binding.commands) {
             const std::size_t index = c.mask + 256u * c.data;
             if (c.action == ACTION_TYPE) {
-                commands.emplace_back(c.action, c.policy, 0, 0, 0, config.string_table.at(index), 0);
+                commands.emplace_back(c.action, c.policy, 0, 0, 0, config.string_table.at(index),
+                                      0);
             } else if (c.action == ACTION_LONG_SLEEP) {
                 commands.emplace_back(c.action, c.policy, 0, 0, 0, "", config.longs.at(index));
             } else {

@@ -155,7 +155,8 @@ bool apply_option(Options& options, int code, const char* argument,
             return true;
         case kVanishAfter: {
             const std::optional<unsigned long> opens = parse_count(argument);
-            if (!opens || *opens == 0 || *opens > 1000) return complain("not a number of opens", argument);
+            if (!opens || *opens == 0 || *opens > 1000)
+                return complain("not a number of opens", argument);
             options.vanish_after_opens = static_cast<unsigned>(*opens);
             return true;
         }

@@ -21,7 +21,9 @@ struct Options {
     unsigned restart_ms = 300;                       ///< from vanishing to coming back
     bool comes_back = true;
     std::optional<Face> return_as;
-    std::optional<unsigned> vanish_after_opens;  ///< the device vanishes after that many opens  ///< a restart brings this face back, whatever was asked
+    std::optional<unsigned>
+        vanish_after_opens;  ///< the device vanishes after that many opens  ///< a restart brings
+                             ///< this face back, whatever was asked
     std::vector<Fault> faults;
     std::optional<std::string> identification;  ///< none: derived from the serial number
     std::string log_file;

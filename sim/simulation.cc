@@ -20,9 +20,10 @@ Simulation::Slot::Slot(Simulation& simulation, const ControllerSetup& setup, int
                  simulation.journal_),
       port(hub_port),
       openable(setup.openable),
-      node(simulation.testbed_, controller, simulation.lock_,
-           [&simulation, this](std::optional<Face> face) { simulation.restart(*this, face); },
-           simulation.options_.vanish_after_opens) {}
+      node(
+          simulation.testbed_, controller, simulation.lock_,
+          [&simulation, this](std::optional<Face> face) { simulation.restart(*this, face); },
+          simulation.options_.vanish_after_opens) {}
 
 Simulation::Simulation(const Options& options) : options_(options) {
     // libusb lists the devices of a bus by descending port (the reverse of

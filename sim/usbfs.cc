@@ -150,7 +150,8 @@ void UsbfsNode::submit(UMockdevIoctlClient* client) {
 // cancelled, as the kernel completes a discarded urb.
 void UsbfsNode::discard(UMockdevIoctlClient* client) {
     if (pending_.empty()) return fail(client, EINVAL);
-    const DataRef urb_data = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_urb));
+    const DataRef urb_data =
+        resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_urb));
     if (!urb_data) return fail(client, EFAULT);
     auto* urb = reinterpret_cast<usbdevfs_urb*>(urb_data->data);
     urb->status = -ENOENT;

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -38,8 +38,9 @@ class InputStream {
         const std::uint8_t* start = bytes_.data() + pos_;
         const void* newline = std::memchr(start, '\n', room);
         const std::size_t length =
-            newline ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) - start) + 1
-                    : room;
+            newline
+                ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) - start) + 1
+                : room;
         line.assign(reinterpret_cast<const char*>(start), length);
         pos_ += length;
         return true;

@@ -42,10 +42,14 @@ std::optional<std::uint8_t> parsePin(std::string_view value) {
     }
     switch (value[0]) {
         case 'a':
-        case 'A': return pin;
+        case 'A':
+            return pin;
         case 'b':
-        case 'B': return static_cast<std::uint8_t>(8 + pin);
-        default: report("error: '%.*s': invalid port name\n", value.substr(0, 1)); return std::nullopt;
+        case 'B':
+            return static_cast<std::uint8_t>(8 + pin);
+        default:
+            report("error: '%.*s': invalid port name\n", value.substr(0, 1));
+            return std::nullopt;
     }
 }
 
@@ -57,7 +61,8 @@ bool Expansion_parse(Expansion& expansion, std::string_view statement,
     // before splitting it all, when that word can be no declaration.
     const std::size_t start = statement.find_first_not_of(ws);
     if (start == std::string_view::npos) return false;
-    const std::string_view first = statement.substr(start, statement.find_first_of(ws, start) - start);
+    const std::string_view first =
+        statement.substr(start, statement.find_first_of(ws, start) - start);
     if (parseAction(first) != ACTION_EXPAND && !StringList_has_definition(definitions, first)) {
         return false;
     }

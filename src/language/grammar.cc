@@ -11,17 +11,17 @@
 namespace vorlanex {
 
 const std::array<Keyword, 33> keywords = {{
-    {"set", ACTION_SET},         {"invert", ACTION_INVERT},     {"inv", ACTION_INVERT},
-    {"increase", ACTION_INCREASE}, {"inc", ACTION_INCREASE},    {"decrease", ACTION_DECREASE},
-    {"dec", ACTION_DECREASE},    {"tristate", ACTION_TRISTATE}, {"tri", ACTION_TRISTATE},
-    {"sleep", ACTION_SLEEP},     {"exec", ACTION_EXEC},         {"clear", ACTION_CLEAR},
-    {"meta", ACTION_META},       {"down", ACTION_DOWN},         {"up", ACTION_UP},
-    {"type", ACTION_TYPE},       {"boot", ACTION_BOOT},         {"swap", ACTION_SWAP},
-    {"press", ACTION_PRESS},     {"using", ACTION_USING},       {"save", ACTION_SAVE},
-    {"restore", ACTION_RESTORE}, {"requires", ACTION_REQUIRES}, {"map", ACTION_MAP},
-    {"version", ACTION_VERSION}, {"state", ACTION_STATE},       {"status", ACTION_STATE},
-    {"lock", ACTION_LOCK},       {"password", ACTION_PASSWORD}, {"memorize", ACTION_MEMORIZE},
-    {"recall", ACTION_RECALL},   {"speed", ACTION_SPEED},       {"expand", ACTION_EXPAND},
+    {"set", ACTION_SET},           {"invert", ACTION_INVERT},     {"inv", ACTION_INVERT},
+    {"increase", ACTION_INCREASE}, {"inc", ACTION_INCREASE},      {"decrease", ACTION_DECREASE},
+    {"dec", ACTION_DECREASE},      {"tristate", ACTION_TRISTATE}, {"tri", ACTION_TRISTATE},
+    {"sleep", ACTION_SLEEP},       {"exec", ACTION_EXEC},         {"clear", ACTION_CLEAR},
+    {"meta", ACTION_META},         {"down", ACTION_DOWN},         {"up", ACTION_UP},
+    {"type", ACTION_TYPE},         {"boot", ACTION_BOOT},         {"swap", ACTION_SWAP},
+    {"press", ACTION_PRESS},       {"using", ACTION_USING},       {"save", ACTION_SAVE},
+    {"restore", ACTION_RESTORE},   {"requires", ACTION_REQUIRES}, {"map", ACTION_MAP},
+    {"version", ACTION_VERSION},   {"state", ACTION_STATE},       {"status", ACTION_STATE},
+    {"lock", ACTION_LOCK},         {"password", ACTION_PASSWORD}, {"memorize", ACTION_MEMORIZE},
+    {"recall", ACTION_RECALL},     {"speed", ACTION_SPEED},       {"expand", ACTION_EXPAND},
 }};
 
 std::uint8_t parseAction(std::optional<std::string_view> word) {
@@ -45,16 +45,21 @@ void report(const char* format, Word word) {
     std::fprintf(stderr, format, static_cast<int>(text.size()), text.data());
 }
 
-bool equal(Word a, Word b) { return a && b && equal_ignoring_case(*a, *b); }
+bool equal(Word a, Word b) {
+    return a && b && equal_ignoring_case(*a, *b);
+}
 
 int parseNativePort(Word word) {
     if (!word || word->empty()) return -1;
     switch ((*word)[0]) {
         case 'a':
-        case 'A': return 0;
+        case 'A':
+            return 0;
         case 'b':
-        case 'B': return 1;
-        default: return -1;
+        case 'B':
+            return 1;
+        default:
+            return -1;
     }
 }
 
@@ -205,7 +210,8 @@ bool parseUsing(Command& command, Word word) {
     } else if (word->find("8808") != std::string_view::npos) {
         command.data = 1;
     } else {
-        std::fputs("error: please specify crosspoint switch model (CD74HC22106 or MT8808)\n", stderr);
+        std::fputs("error: please specify crosspoint switch model (CD74HC22106 or MT8808)\n",
+                   stderr);
         return false;
     }
     return true;
@@ -275,7 +281,8 @@ std::optional<std::uint32_t> parseDuration(std::string_view word) {
     // Text left after a number and its unit is no duration either, nor a
     // number too large to read.
     if (pos > 0 && pos < word.size()) return std::nullopt;
-    const std::string_view unsigned_part = word.substr(word.starts_with('-') || word.starts_with('+'));
+    const std::string_view unsigned_part =
+        word.substr(word.starts_with('-') || word.starts_with('+'));
     const bool starts_with_digit =
         !unsigned_part.empty() && std::isdigit(static_cast<unsigned char>(unsigned_part[0]));
     if (pos == 0 && starts_with_digit) return std::nullopt;
@@ -307,7 +314,9 @@ bool parseSleep(Command& command, Word word, ParseContext& context) {
     return true;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The text after the keyword, taken from the statement itself: past the
 // first word and exactly one more character (twice with a policy word).
@@ -334,10 +343,18 @@ std::string unescape(std::string_view text) {
         const char c = text[i];
         long byte = -1;
         switch (c) {
-            case '\\': byte = '\\'; break;
-            case 'f': byte = '\f'; break;
-            case 'n': byte = '\n'; break;
-            case 'r': byte = '\r'; break;
+            case '\\':
+                byte = '\\';
+                break;
+            case 'f':
+                byte = '\f';
+                break;
+            case 'n':
+                byte = '\n';
+                break;
+            case 'r':
+                byte = '\r';
+                break;
             case 'x': {
                 const std::string_view digits = text.substr(i + 1, 2);
                 const auto number = read_number(digits, 16);
@@ -410,15 +427,21 @@ bool Command_parse(Command& command, std::string_view statement, ParseContext& c
         case ACTION_NONE:
             report("error: '%.*s': invalid command\n", words.at(keyword));
             return false;
-        case ACTION_REQUIRES: return parseRequires(command, argument);
-        case ACTION_TYPE: return parseType(command, statement, policy, context);
-        case ACTION_SLEEP: return parseSleep(command, argument, context);
-        case ACTION_USING: return parseUsing(command, argument);
-        case ACTION_SPEED: return parseSpeed(command, argument);
+        case ACTION_REQUIRES:
+            return parseRequires(command, argument);
+        case ACTION_TYPE:
+            return parseType(command, statement, policy, context);
+        case ACTION_SLEEP:
+            return parseSleep(command, argument, context);
+        case ACTION_USING:
+            return parseUsing(command, argument);
+        case ACTION_SPEED:
+            return parseSpeed(command, argument);
         case ACTION_SWAP:
             return parseSwapKey(command.mask, argument, context.definitions) &&
                    parseSwapKey(command.data, words.at(keyword + 2), context.definitions);
-        default: break;
+        default:
+            break;
     }
     if (!argument) return true;
     switch (command.action) {

@@ -16,7 +16,9 @@ constexpr std::size_t kLineBuffer = 4096;
 constexpr std::string_view kSymbolCharacters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_";
 
-bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool is_space(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 // The text without white space at either end.
 std::string_view trim(std::string_view text) {
@@ -36,7 +38,7 @@ void line_error(int line, const char* format, std::string_view text) {
 
 // One line at a time, with everything the parse of the lines shares.
 class FileParser {
-public:
+  public:
     FileParser(Config& config, Definitions& definitions, bool ignoreMissingPorts)
         : config_(config),
           definitions_(definitions),
@@ -52,7 +54,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool parse_line(std::string_view line) {
         if (line.find('\0') != std::string_view::npos) {
             std::fprintf(stderr, "error: line %d: the text holds a NUL byte\n", line_number_);
@@ -77,8 +79,8 @@ private:
         if (colon != std::string_view::npos) {
             const std::string key_text(line.substr(0, colon));
             if (!Key_parse(key, key_text, definitions_)) {
-                line_error(line_number_, "error: line %d: '%.*s': invalid key or slot specification\n",
-                           key_text);
+                line_error(line_number_,
+                           "error: line %d: '%.*s': invalid key or slot specification\n", key_text);
                 return false;
             }
             statement = line.substr(colon + 1);

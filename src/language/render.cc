@@ -11,10 +11,10 @@ namespace {
 constexpr std::size_t kMaxLineLength = 4095;
 
 constexpr std::array<const char*, 29> kActionNames = {
-    "set",   "invert", "increase", "decrease", "tristate", "sleep",   "exec",    "clear",
-    "unknown", "meta", "down",     "up",       "type",     "boot",    "swap",    "press",
-    "sleep", "using",  "save",     "restore",  "requires", "map",     "version", "state",
-    "lock",  "password", "memorize", "recall", "speed",
+    "set",     "invert",   "increase", "decrease", "tristate", "sleep", "exec",    "clear",
+    "unknown", "meta",     "down",     "up",       "type",     "boot",  "swap",    "press",
+    "sleep",   "using",    "save",     "restore",  "requires", "map",   "version", "state",
+    "lock",    "password", "memorize", "recall",   "speed",
 };
 
 const char* action_name(std::uint8_t action) {
@@ -27,10 +27,13 @@ const char* action_name(std::uint8_t action) {
     va_start(args, format);
     const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
-    if (n > 0) out.append(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1);
+    if (n > 0)
+        out.append(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1);
 }
 
-char port_letter(std::uint8_t port) { return static_cast<char>('a' + port); }
+char port_letter(std::uint8_t port) {
+    return static_cast<char>('a' + port);
+}
 
 // Bytes that a later read would take for something else are written as
 // decimal escapes: "#" starts a comment, and on the immediate binding a ":"
@@ -82,7 +85,9 @@ int highest_bit(std::uint8_t mask) {
 
 }  // namespace
 
-void Key_print(std::uint8_t key, std::string& out) { appendf(out, "$%02X: ", key); }
+void Key_print(std::uint8_t key, std::string& out) {
+    appendf(out, "$%02X: ", key);
+}
 
 void Expansion_print(const Expansion& expansion, std::string& out) {
     const auto port = [](std::uint8_t pin) { return (pin & 0x08) ? "b" : "a"; };
@@ -93,8 +98,7 @@ void Expansion_print(const Expansion& expansion, std::string& out) {
             line(expansion.latch_pin), port(expansion.enable_pin), line(expansion.enable_pin));
 }
 
-bool Command_print(const Config& config, const Command& command, bool immediate,
-                   std::string& out) {
+bool Command_print(const Config& config, const Command& command, bool immediate, std::string& out) {
     const char* name = action_name(command.action);
     if (command.policy == POLICY_EVEN) out += "0 ";
     if (command.policy == POLICY_ODD) out += "1 ";
@@ -109,22 +113,34 @@ bool Command_print(const Config& config, const Command& command, bool immediate,
         }
         case ACTION_BOOT:
         case ACTION_SAVE:
-        case ACTION_RESTORE: out += name; break;
-        case ACTION_SLEEP: appendf(out, "%s %d", name, index_of(command)); break;
+        case ACTION_RESTORE:
+            out += name;
+            break;
+        case ACTION_SLEEP:
+            appendf(out, "%s %d", name, index_of(command));
+            break;
         case ACTION_LONG_SLEEP: {
             const std::uint16_t index = index_of(command);
             if (index >= config.longs.size()) return missing_entry("long sleep", index);
             appendf(out, "%s %d", name, static_cast<std::int32_t>(config.longs[index]));
             break;
         }
-        case ACTION_USING: appendf(out, "%s %s", name, command.data ? "MT8808" : "CD74HC22106"); break;
-        case ACTION_SPEED: appendf(out, "%s %s", name, command.data ? "fast" : "slow"); break;
+        case ACTION_USING:
+            appendf(out, "%s %s", name, command.data ? "MT8808" : "CD74HC22106");
+            break;
+        case ACTION_SPEED:
+            appendf(out, "%s %s", name, command.data ? "fast" : "slow");
+            break;
         case ACTION_EXEC:
         case ACTION_META:
         case ACTION_DOWN:
         case ACTION_UP:
-        case ACTION_PRESS: appendf(out, "%s $%02X", name, command.data); break;
-        case ACTION_SWAP: appendf(out, "%s $%02X $%02X", name, command.mask, command.data); break;
+        case ACTION_PRESS:
+            appendf(out, "%s $%02X", name, command.data);
+            break;
+        case ACTION_SWAP:
+            appendf(out, "%s $%02X $%02X", name, command.mask, command.data);
+            break;
         default: {
             const int low = lowest_bit(command.mask);
             const int high = highest_bit(command.mask);
@@ -155,8 +171,9 @@ bool Binding_print(const Config& config, const Binding& binding, std::string& ou
         // Escapes make a text longer; a line past the reader's 4095
         // characters would read back as two statements.
         if (out.size() - line_start - 1 > kMaxLineLength) {
-            std::fprintf(stderr, "error: the text of a binding for $%02X is too long to write as one line\n",
-                         binding.key);
+            std::fprintf(
+                stderr, "error: the text of a binding for $%02X is too long to write as one line\n",
+                binding.key);
             return false;
         }
     }

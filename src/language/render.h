@@ -19,8 +19,7 @@ bool Config_print(const Config& config, std::string& out);
 void Expansion_print(const Expansion& expansion, std::string& out);
 bool Binding_print(const Config& config, const Binding& binding, std::string& out);
 /// One command and its newline, without the key prefix.
-bool Command_print(const Config& config, const Command& command, bool immediate,
-                   std::string& out);
+bool Command_print(const Config& config, const Command& command, bool immediate, std::string& out);
 void Key_print(std::uint8_t key, std::string& out);
 
 }  // namespace vorlanex

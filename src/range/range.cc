@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "strings/numbers.h"

@@ -90,7 +90,7 @@ class Expander {
 
   private:
     struct Frame {
-        const Definition* definition;  // none for the statement itself
+        const Definition* definition;          // none for the statement itself
         std::vector<std::string_view> tokens;  // into the statement or a definition's text
         std::size_t next;
     };
@@ -115,7 +115,8 @@ class Expander {
 
     bool fail_too_large() {
         // Name the symbol the user wrote in the statement.
-        if (!quiet_) report_too_large(outermost_ != nullptr ? std::string_view(outermost_->name) : "");
+        if (!quiet_)
+            report_too_large(outermost_ != nullptr ? std::string_view(outermost_->name) : "");
         return false;
     }
 

@@ -16,7 +16,9 @@ void say(const char* format, Args... args) {
     if (!quiet) std::fprintf(stderr, format, args...);
 }
 
-const char* text_of(int code) { return libusb_strerror(static_cast<libusb_error>(code)); }
+const char* text_of(int code) {
+    return libusb_strerror(static_cast<libusb_error>(code));
+}
 
 struct ContextDeleter {
     void operator()(libusb_context* context) const { libusb_exit(context); }
@@ -78,7 +80,8 @@ Handle open_with_serial(libusb_device* device, std::uint8_t serial_index,
         say("warning: could not get serial number from device: %s\n", text_of(length));
         return nullptr;
     }
-    if (std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)) != serial) {
+    if (std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)) !=
+        serial) {
         return nullptr;
     }
     return handle;
@@ -104,7 +107,8 @@ Handle usb_open(libusb_context* context, const DeviceRecord& record) {
         }
         if (!matches(device, descriptor, record)) continue;
         if (record.serial && descriptor.iSerialNumber != 0) {
-            if (Handle handle = open_with_serial(device, descriptor.iSerialNumber, *record.serial)) {
+            if (Handle handle =
+                    open_with_serial(device, descriptor.iSerialNumber, *record.serial)) {
                 return handle;
             }
             continue;
@@ -175,8 +179,12 @@ int UsbConnection::send(std::uint8_t request, std::uint16_t value, std::uint16_t
                     const_cast<std::uint8_t*>(data), length);
 }
 
-void usb_set_quiet() { quiet = true; }
-bool usb_quiet() { return quiet; }
+void usb_set_quiet() {
+    quiet = true;
+}
+bool usb_quiet() {
+    return quiet;
+}
 
 const char* usb_open_hint(int libusb_error, bool is_quiet) {
     if (is_quiet || libusb_error != LIBUSB_ERROR_ACCESS) return nullptr;
@@ -188,8 +196,8 @@ void usb_lookup(DeviceRecord& record) {
     record.bus = -1;
     record.address = -1;
     const std::size_t colon = record.name.find(':');
-    record.serial = colon == std::string::npos ? std::nullopt
-                                               : std::optional(record.name.substr(colon + 1));
+    record.serial =
+        colon == std::string::npos ? std::nullopt : std::optional(record.name.substr(colon + 1));
 }
 
 bool usb_ping(DeviceRecord& record) {

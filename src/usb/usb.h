@@ -50,7 +50,7 @@ int usb_receive(DeviceRecord& record, std::uint8_t request, std::uint16_t value,
 /// the requests on the wire are the same as with usb_send, without
 /// enumerating the bus for each.
 class UsbConnection {
-public:
+  public:
     struct State;  ///< libusb's context and handle
 
     /// None, after the link's messages, when the device cannot be opened.
@@ -63,7 +63,7 @@ public:
     int send(std::uint8_t request, std::uint16_t value, std::uint16_t index,
              const std::uint8_t* data, std::uint16_t length);
 
-private:
+  private:
     std::unique_ptr<State> state_;
 };
 

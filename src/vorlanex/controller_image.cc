@@ -14,7 +14,9 @@ std::optional<Bytes> controller_image(Session& session, const Bytes& input,
     Bytes image;
     Config_write(config, image);
     if (image.size() > kMaxControllerImage) {
-        std::fprintf(stderr, "error: the configuration image has %zu bytes, more than the %zu bytes the controller can take\n",
+        std::fprintf(stderr,
+                     "error: the configuration image has %zu bytes, more than the %zu bytes the "
+                     "controller can take\n",
                      image.size(), kMaxControllerImage);
         return std::nullopt;
     }

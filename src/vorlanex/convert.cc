@@ -19,7 +19,8 @@ bool names_standard_stream(const Words& words, std::size_t index) {
 }
 
 bool is_text_name(const std::string& name) {
-    return name.size() >= 5 && equal_ignoring_case(std::string_view(name).substr(name.size() - 5), ".conf");
+    return name.size() >= 5 &&
+           equal_ignoring_case(std::string_view(name).substr(name.size() - 5), ".conf");
 }
 
 }  // namespace

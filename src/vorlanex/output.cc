@@ -58,9 +58,13 @@ Output::Output(Output&& other) noexcept
     other.temporary_.clear();
 }
 
-Output::~Output() { abandon(); }
+Output::~Output() {
+    abandon();
+}
 
-Output Output::standard() { return Output("stdout", STDOUT_FILENO, "", false); }
+Output Output::standard() {
+    return Output("stdout", STDOUT_FILENO, "", false);
+}
 
 std::optional<Output> Output::open(const std::string& path) {
     struct stat info;

@@ -15,7 +15,7 @@
 namespace vorlanex {
 
 class Output {
-public:
+  public:
     /// Standard output.
     static Output standard();
     /// Checks that `path` can be written and prepares it; none after its
@@ -29,7 +29,7 @@ public:
     /// Writes the content and puts it in place; false after a message.
     bool commit(std::string_view content);
 
-private:
+  private:
     Output(std::string name, int fd, std::string temporary, bool owns_fd);
     void abandon();
 

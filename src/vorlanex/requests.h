@@ -7,9 +7,10 @@
 namespace vorlanex {
 
 // The configurator (normal operation).
-inline constexpr std::uint8_t REQUEST_RUN = 0;         ///< OUT image: run its commands now
-inline constexpr std::uint8_t REQUEST_IDENTIFY = 2;    ///< IN: identification text
-inline constexpr std::uint8_t REQUEST_CONFIGURE = 3;   ///< OUT image: store it; two 0 bytes deactivate
+inline constexpr std::uint8_t REQUEST_RUN = 0;       ///< OUT image: run its commands now
+inline constexpr std::uint8_t REQUEST_IDENTIFY = 2;  ///< IN: identification text
+inline constexpr std::uint8_t REQUEST_CONFIGURE =
+    3;  ///< OUT image: store it; two 0 bytes deactivate
 inline constexpr std::uint8_t REQUEST_BOOTLOADER = 4;  ///< restart into the bootloader
 inline constexpr std::uint8_t REQUEST_RESET = 7;       ///< restart
 

@@ -41,8 +41,8 @@ bool expect(DeviceRecord& record, std::string_view message) {
 }
 
 void failed(const DeviceRecord& record) {
-    std::fprintf(stderr, "error: failed to open %s device \"%s\" (%04X:%04X)\n", record.label.c_str(),
-                 record.name.c_str(), record.vendor_id, record.product_id);
+    std::fprintf(stderr, "error: failed to open %s device \"%s\" (%04X:%04X)\n",
+                 record.label.c_str(), record.name.c_str(), record.vendor_id, record.product_id);
 }
 
 int identify(Session& session) {

@@ -41,12 +41,12 @@ bool write_blocks(DeviceRecord& bootloader, const Firmware& firmware) {
         return false;
     }
     for (const FirmwareBlock& block : plan_blocks(firmware)) {
-        const int result = connection->send(USBASP_WRITEFLASH,
-                                            static_cast<std::uint16_t>(block.offset & 0xFFFF),
-                                            static_cast<std::uint16_t>(block.offset >> 16),
-                                            block.bytes.data(), kFirmwareBlockSize);
+        const int result = connection->send(
+            USBASP_WRITEFLASH, static_cast<std::uint16_t>(block.offset & 0xFFFF),
+            static_cast<std::uint16_t>(block.offset >> 16), block.bytes.data(), kFirmwareBlockSize);
         if (result != static_cast<int>(kFirmwareBlockSize)) {
-            std::fprintf(stderr, "failed!\nerror: the bootloader did not take the block at 0x%05X\n",
+            std::fprintf(stderr,
+                         "failed!\nerror: the bootloader did not take the block at 0x%05X\n",
                          block.offset);
             return false;
         }

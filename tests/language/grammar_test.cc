@@ -59,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StatementCase{"0 set a3", {S, 0, 0x08, 1, POLICY_EVEN}},
                       StatementCase{"1 set a3", {S, 0, 0x08, 1, POLICY_ODD}},
                       StatementCase{"lock 5", {ACTION_LOCK, 0, 0xFF, 5, 0}},
-                      StatementCase{"expand a3", {ACTION_EXPAND, 0, 0x08, 1, 0},
+                      StatementCase{"expand a3",
+                                    {ACTION_EXPAND, 0, 0x08, 1, 0},
                                     "error: 'a3': expected <name>=<value>\n"}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -89,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Long sleeps: the duration lands in the table of longs, shared by equal ones.
 TEST(Grammar, LongSleepsShareTableEntries) {
-    const auto parsed = parse_text("sleep 1m30s\nsleep 5m\nsleep 2m\nsleep 2m\nsleep -1\nsleep 1d\n");
+    const auto parsed =
+        parse_text("sleep 1m30s\nsleep 5m\nsleep 2m\nsleep 2m\nsleep -1\nsleep 1d\n");
     ASSERT_TRUE(parsed.ok) << parsed.messages;
     EXPECT_EQ(parsed.config.longs,
               (std::vector<std::uint32_t>{90000, 300000, 120000, 4294967295u, 86400000}));
@@ -121,7 +123,7 @@ TEST(Grammar, TypeTextsKeepBlanksResolveEscapesAndShareEntries) {
               (std::vector<std::string>{"Hi", " Hi", "ABC\n\r\f\\", "a", "hi", "type hi", "", "x",
                                         "x ", "cut\x04", "cutA", "cut"}));
     const auto commands = immediate_commands(parsed.config);
-    EXPECT_EQ(commands[5].mask, 0);             // "Hi" again
+    EXPECT_EQ(commands[5].mask, 0);              // "Hi" again
     EXPECT_EQ(commands[6].policy, POLICY_EVEN);  // "0 type hi"
     EXPECT_EQ(commands[6].mask, 4);
 }
@@ -157,7 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"sleep 1.5s", "error: '1.5s': invalid duration\n"},
         FailureCase{"sleep 5S", "error: '5S': invalid duration\n"},
         FailureCase{"sleep 5sx", "error: '5sx': invalid duration\n"},
-        FailureCase{"sleep 99999999999999999999", "error: '99999999999999999999': invalid duration\n"},
+        FailureCase{"sleep 99999999999999999999",
+                    "error: '99999999999999999999': invalid duration\n"},
         FailureCase{"press 99999999999999999999", "error: '99999999999999999999': invalid value\n"},
         FailureCase{"using", "error: missing crosspoint switch model for 'using'\n"},
         FailureCase{"using XYZ",
@@ -172,10 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"set e3", "error: 'e3': invalid line specification\navailable ports: a, b\n"},
         FailureCase{"set port e bit 1", "error: 'e': invalid port, available ports: a, b\n"},
         FailureCase{"set port", "error: '': invalid port, available ports: a, b\n"},
-        FailureCase{"set a8",
-                    "error: '8': not a decimal bit number\nerror: '8': invalid bit\n"},
-        FailureCase{"set bit 9",
-                    "error: '9': not a decimal bit number\nerror: '9': invalid bit\n"},
+        FailureCase{"set a8", "error: '8': not a decimal bit number\nerror: '8': invalid bit\n"},
+        FailureCase{"set bit 9", "error: '9': not a decimal bit number\nerror: '9': invalid bit\n"},
         FailureCase{"set bit", "error: '': invalid bit\n"},
         FailureCase{"set a1-9",
                     "error: '1-9': invalid bit range\nerror: '1-9': invalid bit range\n"},

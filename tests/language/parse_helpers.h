@@ -24,7 +24,8 @@ inline Parsed parse_text(const std::string& text, bool ignoreMissingPorts = fals
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     InputStream in({bytes, text.size()});
     ::testing::internal::CaptureStderr();
-    parsed.ok = Config_parse(parsed.config, in, definitions ? *definitions : own, ignoreMissingPorts);
+    parsed.ok =
+        Config_parse(parsed.config, in, definitions ? *definitions : own, ignoreMissingPorts);
     parsed.messages = ::testing::internal::GetCapturedStderr();
     return parsed;
 }

@@ -16,7 +16,9 @@ struct ErrorCase {
     const char* messages;
 };
 
-std::ostream& operator<<(std::ostream& out, const ErrorCase& c) { return out << '"' << c.text << '"'; }
+std::ostream& operator<<(std::ostream& out, const ErrorCase& c) {
+    return out << '"' << c.text << '"';
+}
 
 class ParseError : public ::testing::TestWithParam<ErrorCase> {};
 
@@ -45,10 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "error: line 1: '$FE': invalid key or slot specification\n"},
         ErrorCase{"type Hello: World\n",
                   "error: line 1: 'type Hello': invalid key or slot specification\n"},
-        ErrorCase{"A:\n", "error: '': invalid command\n"
-                          "error: line 1: '': invalid command specification\n"},
-        ErrorCase{"A: # note\n", "error: '': invalid command\n"
-                                 "error: line 1: '': invalid command specification\n"},
+        ErrorCase{"A:\n",
+                  "error: '': invalid command\n"
+                  "error: line 1: '': invalid command specification\n"},
+        ErrorCase{"A: # note\n",
+                  "error: '': invalid command\n"
+                  "error: line 1: '': invalid command specification\n"},
         ErrorCase{"LOOP = x LOOP\nset LOOP\n",
                   "error: 'LOOP': symbol refers to itself\n"
                   "error: line 2: 'set LOOP': invalid command specification\n"},
@@ -123,9 +127,9 @@ TEST(Parser, LineEndsCommentsAndLongLines) {
     const auto parsed = parse_text("A: type a#b\nset a1\n" + long_line + "\n");
     EXPECT_EQ(parsed.config.string_table, (std::vector<std::string>{"a"}));
     // 5000 characters are read as two lines: 4095 characters and the rest.
-    EXPECT_EQ(parsed.messages, "error: '" + long_line.substr(0, 4095) +
-                                   "': invalid command\nerror: line 3: '" +
-                                   long_line.substr(0, 4095) + "': invalid command specification\n");
+    EXPECT_EQ(parsed.messages,
+              "error: '" + long_line.substr(0, 4095) + "': invalid command\nerror: line 3: '" +
+                  long_line.substr(0, 4095) + "': invalid command specification\n");
 }
 
 TEST(Parser, AnErrorKeepsWhatEarlierLinesAdded) {
@@ -140,7 +144,6 @@ TEST(Parser, LimitsAreLineNumberedErrors) {
     auto parsed = parse_text(text);
     EXPECT_FALSE(parsed.ok);
     EXPECT_EQ(parsed.messages, "error: line 256: more than 255 commands for key $11\n");
-
 }
 
 // No text holds enough commands to fill a table (251 keys of 255 commands),
@@ -150,8 +153,9 @@ TEST(Parser, FullTablesAreLineNumberedErrors) {
         const char* statement;
         const char* message;
     };
-    for (const Case& c : {Case{"type new\n", "error: line 1: more than 65535 texts to type\n"},
-                          Case{"sleep 1h\n", "error: line 1: more than 65535 long sleep durations\n"}}) {
+    for (const Case& c :
+         {Case{"type new\n", "error: line 1: more than 65535 texts to type\n"},
+          Case{"sleep 1h\n", "error: line 1: more than 65535 long sleep durations\n"}}) {
         Config config;
         for (std::uint32_t i = 0; i < kMaxTableEntries; ++i) {
             Config_add_string(config, "t" + std::to_string(i));
@@ -197,23 +201,37 @@ TEST_P(ExpansionDeclaration, FillsTheDescriptorOrSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ExpansionDeclaration,
     ::testing::Values(
-        ExpansionCase{"expand PORTS=2 CLOCK=a0 DATA=a1 LATCH=a2 ENABLE=a3", true, "", {0, 1, 2, 3}, 2},
-        ExpansionCase{"EXPAND enable=b7 Latch=b6 DATA=b5 clock=B4 ports=1 SPEED=9", true, "",
-                      {0x0C, 0x0D, 0x0E, 0x0F}, 1},
-        ExpansionCase{"expand PORTS=1 CLOCK=a3junk DATA=a259 LATCH=a2 ENABLE=a2", true, "",
-                      {3, 3, 2, 2}, 1},
-        ExpansionCase{"set a3", false, "", {}, 0},
-        ExpansionCase{"", false, "", {}, 0},
+        ExpansionCase{
+            "expand PORTS=2 CLOCK=a0 DATA=a1 LATCH=a2 ENABLE=a3", true, "", {0, 1, 2, 3}, 2},
+        ExpansionCase{"EXPAND enable=b7 Latch=b6 DATA=b5 clock=B4 ports=1 SPEED=9",
+                      true,
+                      "",
+                      {0x0C, 0x0D, 0x0E, 0x0F},
+                      1},
+        ExpansionCase{
+            "expand PORTS=1 CLOCK=a3junk DATA=a259 LATCH=a2 ENABLE=a2", true, "", {3, 3, 2, 2}, 1},
+        ExpansionCase{"set a3", false, "", {}, 0}, ExpansionCase{"", false, "", {}, 0},
         ExpansionCase{"expand", false, "error: no pin specification found for 'clock'\n", {}, 0},
-        ExpansionCase{"expand PORTS=2 CLOCK=a0 DATA=a1 LATCH=a2", false,
-                      "error: no pin specification found for 'enable'\n", {}, 0},
-        ExpansionCase{"expand CLOCK=a0 DATA=a1 LATCH=a2 ENABLE=a3", false,
-                      "error: number of available expansion ports not specified\n", {}, 0},
-        ExpansionCase{"expand PORTS=256 CLOCK=a0 DATA=a1 LATCH=a2 ENABLE=a3", false,
-                      "error: number of available expansion ports not specified\n", {}, 0},
+        ExpansionCase{"expand PORTS=2 CLOCK=a0 DATA=a1 LATCH=a2",
+                      false,
+                      "error: no pin specification found for 'enable'\n",
+                      {},
+                      0},
+        ExpansionCase{"expand CLOCK=a0 DATA=a1 LATCH=a2 ENABLE=a3",
+                      false,
+                      "error: number of available expansion ports not specified\n",
+                      {},
+                      0},
+        ExpansionCase{"expand PORTS=256 CLOCK=a0 DATA=a1 LATCH=a2 ENABLE=a3",
+                      false,
+                      "error: number of available expansion ports not specified\n",
+                      {},
+                      0},
         ExpansionCase{"expand PORTS=x", false, "error: 'x': invalid number of ports\n", {}, 0},
-        ExpansionCase{"expand CLOCK=a8", false, "error: '8': pin number out of range (0-7)\n", {}, 0},
-        ExpansionCase{"expand CLOCK=c9", false, "error: '9': pin number out of range (0-7)\n", {}, 0},
+        ExpansionCase{
+            "expand CLOCK=a8", false, "error: '8': pin number out of range (0-7)\n", {}, 0},
+        ExpansionCase{
+            "expand CLOCK=c9", false, "error: '9': pin number out of range (0-7)\n", {}, 0},
         ExpansionCase{"expand CLOCK=ax", false, "error: 'ax': invalid pin number\n", {}, 0},
         ExpansionCase{"expand CLOCK=a", false, "error: 'a': invalid pin number\n", {}, 0},
         ExpansionCase{"expand CLOCK=x3", false, "error: 'x': invalid port name\n", {}, 0},

@@ -68,8 +68,10 @@ TEST(Render, TypeTextsAreEscapedToReadBackAsTheSameBytes) {
     Config_add_string(config, "=x:y");
     Config_add_string(config, " \t=z=");
     Binding_add(*Config_get_or_create_binding(config, 0x11), Command{ACTION_TYPE, 0, 0, 0, 0});
-    Binding_add(*Config_get_or_create_binding(config, KEY_IMMEDIATE), Command{ACTION_TYPE, 0, 1, 0, 0});
-    Binding_add(*Config_get_or_create_binding(config, KEY_IMMEDIATE), Command{ACTION_TYPE, 0, 2, 0, 0});
+    Binding_add(*Config_get_or_create_binding(config, KEY_IMMEDIATE),
+                Command{ACTION_TYPE, 0, 1, 0, 0});
+    Binding_add(*Config_get_or_create_binding(config, KEY_IMMEDIATE),
+                Command{ACTION_TYPE, 0, 2, 0, 0});
     const std::string text = render(config);
     EXPECT_EQ(text,
               "$11: requires 1x\n$11: type a\\{9}b\xC5\\{160}\\{35}\\\\:=\n"

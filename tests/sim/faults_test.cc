@@ -24,8 +24,9 @@ TEST(Faults, ABlockNeverAnsweredStopsTheUpdateInTheBootloader) {
     const auto result = run_simulated({"--start", "bootloader", "--hang", "bootloader:6"},
                                       {"update", dir.write("fw.bin", std::string(100, 'x'))});
     EXPECT_EQ(result.program.status, 1);
-    EXPECT_NE(result.program.err.find("error: could not send usb control message: Operation timed out\n"
-                                      "failed!\nerror: the bootloader did not take the block at 0x00000\n"),
+    EXPECT_NE(result.program.err.find(
+                  "error: could not send usb control message: Operation timed out\n"
+                  "failed!\nerror: the bootloader did not take the block at 0x00000\n"),
               std::string::npos)
         << result.program.err;
     // Connect and the one block; no disconnect: the controller stays in its bootloader.
@@ -44,8 +45,9 @@ namespace {
 TEST(Faults, AControllerThatComesBackAsTheOtherFaceIsNotBack) {
     const auto result = testing::run_simulated({"--return-as", "bootloader"}, {"reset"});
     EXPECT_EQ(result.program.status, 1);
-    EXPECT_EQ(result.program.err,
-              "Resetting device..........error: failed to open Vorlanex device \"usb\" (1209:7661)\n");
+    EXPECT_EQ(
+        result.program.err,
+        "Resetting device..........error: failed to open Vorlanex device \"usb\" (1209:7661)\n");
     EXPECT_EQ(result.program.out, "");
 }
 
@@ -58,8 +60,8 @@ namespace {
 // The presence test finds the controller, which is gone for the transfer.
 TEST(Faults, AControllerThatVanishesAfterThePresenceTest) {
     testing::TempDir dir;
-    const auto result = testing::run_simulated(
-        {"--vanish-after", "1"}, {"configure", dir.write("a.conf", "set a3\n")});
+    const auto result = testing::run_simulated({"--vanish-after", "1"},
+                                               {"configure", dir.write("a.conf", "set a3\n")});
     EXPECT_EQ(result.program.status, 1);
     EXPECT_EQ(result.program.err,
               "Flashing configuration: 11 bytes...error: could not open usb device \"usb\"\n"

@@ -30,7 +30,8 @@ SimRun run_update(const TempDir& dir, const std::vector<std::string>& sim_option
     run.args.insert(run.args.end(), update_words.begin(), update_words.end());
     SimRun sim{testing::run_program(run), {}, {}, read_file_content(dir.file("flash"))};
     std::istringstream log(read_file_content(dir.file("log")));
-    for (std::string face, serial, request, value, index, data; log >> face >> serial >> request >> value >> index >> data;) {
+    for (std::string face, serial, request, value, index, data;
+         log >> face >> serial >> request >> value >> index >> data;) {
         sim.requests.push_back(face + " " + request + " " + value + " " + index);
         sim.data.push_back(data);
     }
@@ -54,8 +55,9 @@ std::string hex(const std::string& bytes) {
     return text;
 }
 
-const std::vector<std::string> kBlocksOf100 = {"configurator 4 0 0", "bootloader 1 0 0", "bootloader 6 0 0",
-                                               "bootloader 6 64 0", "bootloader 6 128 0", "bootloader 2 0 0"};
+const std::vector<std::string> kBlocksOf100 = {"configurator 4 0 0", "bootloader 1 0 0",
+                                               "bootloader 6 0 0",   "bootloader 6 64 0",
+                                               "bootloader 6 128 0", "bootloader 2 0 0"};
 
 TEST(Update, WritesA100ByteImageInThreeBlocks) {
     TempDir dir;
@@ -90,8 +92,9 @@ TEST(Update, IntelHexStartingAbove0ReachesFlashWhole) {
     const std::string firmware = random_bytes(300, 3);
     const std::string source = dir.write("fw.raw", firmware);
     testing::ProgramRun objcopy;
-    objcopy.args = {"objcopy", "-I", "binary", "-O", "ihex", "--change-addresses", "0x1000", source,
-                    dir.file("FIRMWARE.HEX")};
+    objcopy.args = {"objcopy", "-I",   "binary",
+                    "-O",      "ihex", "--change-addresses",
+                    "0x1000",  source, dir.file("FIRMWARE.HEX")};
     ASSERT_EQ(testing::run_program(objcopy).status, 0);
     const SimRun sim = run_update(dir, {}, {dir.file("FIRMWARE.HEX")});
     EXPECT_EQ(sim.result.status, 0) << sim.result.err;
@@ -105,7 +108,8 @@ TEST(Update, IntelHexStartingAbove0ReachesFlashWhole) {
 TEST(Update, WithAConfigurationDeactivatesThenStoresIt) {
     TempDir dir;
     const std::string firmware = random_bytes(100, 4);
-    const SimRun sim = run_update(dir, {}, {dir.write("fw.bin", firmware), dir.write("my.conf", "set a3\n")});
+    const SimRun sim =
+        run_update(dir, {}, {dir.write("fw.bin", firmware), dir.write("my.conf", "set a3\n")});
     EXPECT_EQ(sim.result.status, 0) << sim.result.err;
     std::vector<std::string> expected = {"configurator 3 0 0"};
     expected.insert(expected.end(), kBlocksOf100.begin(), kBlocksOf100.end());
@@ -126,10 +130,15 @@ TEST(Update, BrokenInputsSendNothing) {
         std::string message;
     };
     for (const Case& c : {
-             Case{{}, {dir.write("fw.hex.txt", "x")}, "error: please supply firmware as a .bin or .hex file\n"},
+             Case{{},
+                  {dir.write("fw.hex.txt", "x")},
+                  "error: please supply firmware as a .bin or .hex file\n"},
              Case{{}, {dir.write("empty.bin", "")}, "error: "},
-             Case{{}, {firmware, dir.write("bad.conf", "bogus\n")}, "error: 'bogus': invalid command\n"},
-             Case{{"--start", "bootloader"}, {firmware, dir.write("ok.conf", "set a3\n")},
+             Case{{},
+                  {firmware, dir.write("bad.conf", "bogus\n")},
+                  "error: 'bogus': invalid command\n"},
+             Case{{"--start", "bootloader"},
+                  {firmware, dir.write("ok.conf", "set a3\n")},
                   "error: could not connect to vorlanex\n"},
          }) {
         const SimRun sim = run_update(dir, c.sim_options, c.words);
@@ -144,19 +153,21 @@ TEST(Update, BrokenInputsSendNothing) {
 
 TEST(Update, ARefusedBlockStopsWithTheControllerInItsBootloader) {
     TempDir dir;
-    const SimRun sim =
-        run_update(dir, {"--start", "bootloader", "--short", "bootloader:6=10"}, {dir.write("fw.bin", random_bytes(100, 6))});
+    const SimRun sim = run_update(dir, {"--start", "bootloader", "--short", "bootloader:6=10"},
+                                  {dir.write("fw.bin", random_bytes(100, 6))});
     EXPECT_EQ(sim.result.status, 1);
     EXPECT_EQ(sim.requests, (std::vector<std::string>{"bootloader 1 0 0", "bootloader 6 0 0"}));
-    EXPECT_NE(sim.result.err.find("failed!\nerror: the bootloader did not take the block at 0x00000\n"),
-              std::string::npos)
+    EXPECT_NE(
+        sim.result.err.find("failed!\nerror: the bootloader did not take the block at 0x00000\n"),
+        std::string::npos)
         << sim.result.err;
 }
 
 TEST(Update, AnUnansweredDeactivationStopsTheUpdate) {
     TempDir dir;
-    const SimRun sim = run_update(dir, {"--short", "configurator:3=1"},
-                                  {dir.write("fw.bin", random_bytes(100, 7)), dir.write("my.conf", "set a3\n")});
+    const SimRun sim =
+        run_update(dir, {"--short", "configurator:3=1"},
+                   {dir.write("fw.bin", random_bytes(100, 7)), dir.write("my.conf", "set a3\n")});
     EXPECT_EQ(sim.result.status, 1);
     EXPECT_EQ(sim.result.err, "Deactivating existing configuration...failed!\n");
     EXPECT_EQ(sim.requests, (std::vector<std::string>{"configurator 3 0 0"}));

@@ -19,13 +19,15 @@ using testing::TempDir;
 
 struct BadInput {
     const char* name;
-    std::string content;  // written to the file `name`; none for a directory
+    std::string content;            // written to the file `name`; none for a directory
     std::vector<std::string> args;  // "FILE" stands for the file's path
     std::string first_message;      // the beginning of standard error
     int lines;                      // lines on standard error
 };
 
-std::ostream& operator<<(std::ostream& out, const BadInput& c) { return out << c.name; }
+std::ostream& operator<<(std::ostream& out, const BadInput& c) {
+    return out << c.name;
+}
 
 class BadInputs : public ::testing::TestWithParam<BadInput> {};
 
@@ -41,17 +43,22 @@ TEST_P(BadInputs, AreRefusedWithOneMessage) {
     std::vector<std::string> args;
     for (const std::string& arg : c.args) {
         std::string expanded = arg;
-        if (const auto at = expanded.find("FILE"); at != std::string::npos) expanded.replace(at, 4, path);
-        if (const auto at = expanded.find("DIR"); at != std::string::npos) expanded.replace(at, 3, dir.path());
+        if (const auto at = expanded.find("FILE"); at != std::string::npos)
+            expanded.replace(at, 4, path);
+        if (const auto at = expanded.find("DIR"); at != std::string::npos)
+            expanded.replace(at, 3, dir.path());
         args.push_back(expanded);
     }
     const auto result = run_vorlanex(args);
     EXPECT_EQ(result.status, 1);
     std::string expected = c.first_message;
-    if (const auto at = expected.find("FILE"); at != std::string::npos) expected.replace(at, 4, path);
-    if (const auto at = expected.find("DIR"); at != std::string::npos) expected.replace(at, 3, dir.path());
+    if (const auto at = expected.find("FILE"); at != std::string::npos)
+        expected.replace(at, 4, path);
+    if (const auto at = expected.find("DIR"); at != std::string::npos)
+        expected.replace(at, 3, dir.path());
     EXPECT_TRUE(result.err.starts_with(expected)) << result.err.substr(0, 300);
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), c.lines) << result.err.substr(0, 300);
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), c.lines)
+        << result.err.substr(0, 300);
     EXPECT_EQ(result.err.find("usb"), std::string::npos);
     EXPECT_EQ(result.out, "");
 }
@@ -64,33 +71,69 @@ const std::string kBadChecksum = ":0400000001020304F0\n:00000001FF\n";
 INSTANTIATE_TEST_SUITE_P(
     Table, BadInputs,
     ::testing::Values(
-        BadInput{"nul.conf", std::string("set a3\nset \0a4\n", 15), {"convert", "FILE", "/dev/null"},
-                 "error: line 2: the text holds a NUL byte\n", 1},
-        BadInput{"nul-command", std::string("set a3\0\n", 8), {"FILE"},
-                 "error: line 1: the text holds a NUL byte\n", 1},
-        BadInput{"utf8.conf", "\xFF\xFE set a3\n", {"convert", "FILE", "/dev/null"},
-                 "error: '\xFF\xFE': invalid command\n", 2},
-        BadInput{"huge.conf", std::string(10 * 1024 * 1024, 'x'), {"convert", "FILE", "/dev/null"},
-                 "error: 'xxxx", 2},
-        BadInput{"half.bin", kHalfImage, {"convert", "FILE", "/dev/null"},
-                 "error: broken image: the input ends inside a binding record\n", 1},
-        BadInput{"half-script.bin", kHalfImage, {"FILE"},
-                 "error: broken image: the input ends inside a binding record\n", 1},
-        BadInput{"half-configure.bin", kHalfImage, {"configure", "FILE"},
-                 "error: broken image: the input ends inside a binding record\n", 1},
+        BadInput{"nul.conf",
+                 std::string("set a3\nset \0a4\n", 15),
+                 {"convert", "FILE", "/dev/null"},
+                 "error: line 2: the text holds a NUL byte\n",
+                 1},
+        BadInput{"nul-command",
+                 std::string("set a3\0\n", 8),
+                 {"FILE"},
+                 "error: line 1: the text holds a NUL byte\n",
+                 1},
+        BadInput{"utf8.conf",
+                 "\xFF\xFE set a3\n",
+                 {"convert", "FILE", "/dev/null"},
+                 "error: '\xFF\xFE': invalid command\n",
+                 2},
+        BadInput{"huge.conf",
+                 std::string(10 * 1024 * 1024, 'x'),
+                 {"convert", "FILE", "/dev/null"},
+                 "error: 'xxxx",
+                 2},
+        BadInput{"half.bin",
+                 kHalfImage,
+                 {"convert", "FILE", "/dev/null"},
+                 "error: broken image: the input ends inside a binding record\n",
+                 1},
+        BadInput{"half-script.bin",
+                 kHalfImage,
+                 {"FILE"},
+                 "error: broken image: the input ends inside a binding record\n",
+                 1},
+        BadInput{"half-configure.bin",
+                 kHalfImage,
+                 {"configure", "FILE"},
+                 "error: broken image: the input ends inside a binding record\n",
+                 1},
         BadInput{"cyclic.conf", kCyclic, {"FILE"}, "error: 'PING': symbol refers to itself\n", 2},
-        BadInput{"big-number.conf", "set a3 123456789012345678901234567890\n", {"configure", "FILE"},
-                 "error: '123456789012345678901234567890': invalid value\n", 2},
-        BadInput{"cut.hex", kCutHex, {"update", "FILE"},
-                 "Trying to parse Intel HEX format...FAILED!\nerror: line 2: ", 3},
-        BadInput{"checksum.hex", kBadChecksum, {"update", "FILE"},
-                 "Trying to parse Intel HEX format...FAILED!\nerror: line 1: ", 3},
+        BadInput{"big-number.conf",
+                 "set a3 123456789012345678901234567890\n",
+                 {"configure", "FILE"},
+                 "error: '123456789012345678901234567890': invalid value\n",
+                 2},
+        BadInput{"cut.hex",
+                 kCutHex,
+                 {"update", "FILE"},
+                 "Trying to parse Intel HEX format...FAILED!\nerror: line 2: ",
+                 3},
+        BadInput{"checksum.hex",
+                 kBadChecksum,
+                 {"update", "FILE"},
+                 "Trying to parse Intel HEX format...FAILED!\nerror: line 1: ",
+                 3},
         BadInput{"firmware.bin", "<directory>", {"update", "FILE"}, "FILE: Is a directory\n", 1},
         BadInput{"empty.bin", "", {"update", "FILE"}, "error: ", 1},
-        BadInput{"missing.conf", "<none>", {"configure", "FILE"},
-                 "FILE: No such file or directory\n", 1},
-        BadInput{"in.conf", "set a3\n", {"convert", "FILE", "DIR/missing/out.bin"},
-                 "DIR/missing/out.bin: No such file or directory\n", 1}));
+        BadInput{"missing.conf",
+                 "<none>",
+                 {"configure", "FILE"},
+                 "FILE: No such file or directory\n",
+                 1},
+        BadInput{"in.conf",
+                 "set a3\n",
+                 {"convert", "FILE", "DIR/missing/out.bin"},
+                 "DIR/missing/out.bin: No such file or directory\n",
+                 1}));
 
 // Root reads every file, so the unreadable case needs an ordinary user.
 TEST(BadInputs, AnUnreadableFileIsReported) {

@@ -21,8 +21,8 @@ const std::string kSetA3Image("\x1C\xCF\xFE\x01\x01\x00\x00\x00\x08\x01\xFF", 11
 const std::string kTextConfig = "T: type hi\nT: sleep 65536ms\n1 set a3\n";
 
 TEST(Convert, StandardStreamsCarryImages) {
-    for (const auto& args : std::vector<std::vector<std::string>>{{"convert"}, {"convert", "-"},
-                                                                   {"convert", "-", "-"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"convert"}, {"convert", "-"}, {"convert", "-", "-"}}) {
         const auto result = run_vorlanex(args, "set a3\n");
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.out, kSetA3Image);
@@ -49,8 +49,9 @@ TEST(Convert, OutputFormatFollowsTheName) {
         const std::string content = read_file_content(dir.file(c.name));
         EXPECT_EQ(content.starts_with("\x1C\xCF"), !c.text) << c.name;
     }
-    EXPECT_EQ(read_file_content(dir.file("out.conf")),
-              "$32: requires 1x\n$32: type hi\n$32: sleep 65536\nrequires 1x\n1 set port a bit 3 $01\n");
+    EXPECT_EQ(
+        read_file_content(dir.file("out.conf")),
+        "$32: requires 1x\n$32: type hi\n$32: sleep 65536\nrequires 1x\n1 set port a bit 3 $01\n");
     EXPECT_EQ(read_file_content(dir.file("out.bin")).size(), 33u);
     // An image renders as text, and that text compiles to the same image.
     ASSERT_EQ(run_vorlanex({"convert", dir.file("out.bin"), dir.file("back.conf")}).status, 0);
@@ -80,8 +81,9 @@ TEST(Convert, FailuresLeaveOutputsAlone) {
 
     result = run_vorlanex({"convert", bad, dir.file("new.bin")});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err,
-              "error: 'bogus': invalid command\nerror: line 2: 'bogus': invalid command specification\n");
+    EXPECT_EQ(
+        result.err,
+        "error: 'bogus': invalid command\nerror: line 2: 'bogus': invalid command specification\n");
     EXPECT_FALSE(file_exists(dir.file("new.bin")));
 
     result = run_vorlanex({"convert", bad, existing});
@@ -106,7 +108,8 @@ TEST(Convert, FailuresLeaveOutputsAlone) {
     ASSERT_EQ(stat(existing.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     int files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        ++files;
     EXPECT_EQ(files, 5);  // the five inputs above
 }
 
