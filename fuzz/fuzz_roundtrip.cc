@@ -1,7 +1,9 @@
 // Any text the parser accepts renders to text that parses to the same
 // configuration, apart from what the text form cannot carry: values $FB to
 // $FF, values of commands that are written without them, bindings that need
-// no press, and commands without a name of their own.
+// no press, commands without a name of their own, and commands on expansion
+// ports that a later, smaller declaration no longer has (the rendered text
+// declares the expansion once, first).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -64,11 +66,39 @@ bool carried_by_text(const Command& c) {
     }
 }
 
+// The actions written with "port %c", whose port the expansion must have.
+bool written_with_port(std::uint8_t action) {
+    switch (action) {
+        case ACTION_TYPE:
+        case ACTION_BOOT:
+        case ACTION_SAVE:
+        case ACTION_RESTORE:
+        case ACTION_SLEEP:
+        case ACTION_LONG_SLEEP:
+        case ACTION_USING:
+        case ACTION_SPEED:
+        case ACTION_EXEC:
+        case ACTION_META:
+        case ACTION_DOWN:
+        case ACTION_UP:
+        case ACTION_PRESS:
+        case ACTION_SWAP:
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool port_declared(const Config& config, const Command& command) {
+    if (!written_with_port(command.action) || command.port < 2) return true;
+    return config.expansion && command.port <= config.expansion->num_ports() + 1;
+}
+
 bool carried_by_text(const Config& config) {
     for (const Binding& binding : config.bindings) {
         if (binding.times == 0) return false;
         for (const Command& command : binding.commands)
-            if (!carried_by_text(command)) return false;
+            if (!carried_by_text(command) || !port_declared(config, command)) return false;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "sim/testbed.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -67,9 +68,44 @@ std::string Testbed::devnode(const UsbDeviceSpec& spec) {
     return printed("/dev/bus/usb/%03d/%03d", kBus, spec.address);
 }
 
+namespace {
+
+// umockdev announces every device it adds or removes with a uevent. Where
+// /sys is not mounted (a chroot) it cannot, and says so on standard error,
+// which the program under test shares. Nothing here listens to uevents (each
+// libusb cycle enumerates afresh), so that complaint is kept out of the
+// program's output.
+class UeventComplaintsSilenced {
+  public:
+    UeventComplaintsSilenced() : saved_(::dup(STDERR_FILENO)) {
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
+    }
+    ~UeventComplaintsSilenced() {
+        if (saved_ < 0) return;
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    UeventComplaintsSilenced(const UeventComplaintsSilenced&) = delete;
+    UeventComplaintsSilenced& operator=(const UeventComplaintsSilenced&) = delete;
+
+  private:
+    int saved_;
+};
+
+}  // namespace
+
 std::optional<std::string> Testbed::add_usb_device(const UsbDeviceSpec& spec) {
     GError* error = nullptr;
-    if (!umockdev_testbed_add_from_string(testbed_, device_record(spec).c_str(), &error)) {
+    bool added = false;
+    {
+        const UeventComplaintsSilenced quiet;
+        added = umockdev_testbed_add_from_string(testbed_, device_record(spec).c_str(), &error);
+    }
+    if (!added) {
         std::fprintf(stderr, "vorlanex-sim: could not add a device: %s\n", error->message);
         g_error_free(error);
         return std::nullopt;
@@ -82,7 +118,10 @@ std::optional<std::string> Testbed::add_usb_device(const UsbDeviceSpec& spec) {
 }
 
 void Testbed::remove_usb_device(const std::string& syspath, const UsbDeviceSpec& spec) {
-    umockdev_testbed_remove_device(testbed_, syspath.c_str());
+    {
+        const UeventComplaintsSilenced quiet;
+        umockdev_testbed_remove_device(testbed_, syspath.c_str());
+    }
     if (!spec.openable) {
         std::error_code ignored;
         std::filesystem::remove(root_ + devnode(spec), ignored);
