@@ -5,7 +5,6 @@
 #include "config/image.h"
 #include "language/load.h"
 #include "language/render.h"
-#include "strings/numbers.h"
 #include "vorlanex/files.h"
 #include "vorlanex/operations.h"
 #include "vorlanex/output.h"
@@ -19,8 +18,7 @@ bool names_standard_stream(const Words& words, std::size_t index) {
 }
 
 bool is_text_name(const std::string& name) {
-    return name.size() >= 5 &&
-           equal_ignoring_case(std::string_view(name).substr(name.size() - 5), ".conf");
+    return ends_with(name, ".conf");
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "strings/numbers.h"
+
 namespace vorlanex {
 
 namespace {
@@ -40,6 +42,11 @@ std::optional<Bytes> read_whole_file(const std::string& path, bool* opened) {
 
 std::optional<Bytes> read_standard_input() {
     return read_all(STDIN_FILENO);
+}
+
+bool ends_with(std::string_view text, std::string_view suffix) {
+    return suffix.size() <= text.size() &&
+           equal_ignoring_case(text.substr(text.size() - suffix.size()), suffix);
 }
 
 void report_file_error(const std::string& name) {

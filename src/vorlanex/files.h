@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlanex {
@@ -19,6 +20,10 @@ using Bytes = std::vector<std::uint8_t>;
 std::optional<Bytes> read_whole_file(const std::string& path, bool* opened = nullptr);
 /// Everything on standard input; none, with errno set, on a read error.
 std::optional<Bytes> read_standard_input();
+
+/// The text ends with the suffix, ASCII letters compared without regard to
+/// case: how file names tell their format (".conf", ".hex", ".bin").
+bool ends_with(std::string_view text, std::string_view suffix);
 
 /// Writes "%s: %s\n" with the name and the system's text for errno.
 void report_file_error(const std::string& name);

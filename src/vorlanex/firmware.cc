@@ -70,11 +70,6 @@ std::optional<Bytes> read_file(const std::string& path) {
     return bytes;
 }
 
-bool ends_with(std::string_view text, std::string_view suffix) {
-    return suffix.size() <= text.size() &&
-           equal_ignoring_case(text.substr(text.size() - suffix.size()), suffix);
-}
-
 std::optional<Firmware> load_firmware(const std::string& path) {
     auto bytes = read_file(path);
     if (!bytes) return std::nullopt;

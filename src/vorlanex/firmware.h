@@ -24,9 +24,6 @@ inline constexpr std::uint32_t kFirmwareBlockSize = 64;
 /// text for errno, and answers none.
 std::optional<Bytes> read_file(const std::string& path);
 
-/// The text ends with the suffix, ASCII letters compared without regard to case.
-bool ends_with(std::string_view text, std::string_view suffix);
-
 struct Firmware {
     Bytes image;              ///< the byte for flash address A at index A
     std::uint32_t start = 0;  ///< the lowest address with data: 0 for .bin
