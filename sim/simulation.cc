@@ -64,25 +64,22 @@ bool Simulation::attach(Slot& slot) {
 }
 
 void Simulation::detach(Slot& slot) {
-    slot.node.detach();
+    slot.node.vanish();
     if (slot.syspath) testbed_.remove_usb_device(*slot.syspath, slot.spec);
     slot.syspath.reset();
 }
 
-// Called while the program is being answered, so the device goes only once
-// the main loop has its turn.
+// Called while the program is being answered. The device goes at once (its
+// node keeps answering late ioctls with ENODEV), so that no later look at the
+// bus finds it; only its coming back waits for the main loop.
 void Simulation::restart(Slot& slot, std::optional<Face> asked) {
     const Face face = options_.return_as.value_or(asked.value_or(Face::Configurator));
-    const bool comes_back = asked && options_.comes_back;
-    scheduler_.after(0, [this, &slot, face, comes_back] {
+    detach(slot);
+    if (!asked || !options_.comes_back) return;
+    scheduler_.after(options_.restart_ms, [this, &slot, face] {
         const std::lock_guard held(lock_);
-        detach(slot);
-        if (!comes_back) return;
-        scheduler_.after(options_.restart_ms, [this, &slot, face] {
-            const std::lock_guard held_again(lock_);
-            slot.controller.restart(face);
-            attach(slot);
-        });
+        slot.controller.restart(face);
+        attach(slot);
     });
 }
 

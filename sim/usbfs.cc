@@ -61,7 +61,14 @@ bool UsbfsNode::attach(const std::string& devnode) {
     return true;
 }
 
+void UsbfsNode::vanish() {
+    gone_ = true;
+    completed_.clear();
+    pending_.clear();
+}
+
 void UsbfsNode::detach() {
+    gone_ = false;
     if (!handler_) return;
     umockdev_testbed_detach_ioctl(testbed_.get(), devnode_.c_str(), nullptr);
     g_signal_handlers_disconnect_by_data(handler_, this);
@@ -80,7 +87,13 @@ gboolean UsbfsNode::on_ioctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gp
 }
 
 void UsbfsNode::handle(UMockdevIoctlClient* client) {
-    switch (umockdev_ioctl_client_get_request(client)) {
+    const gulong request = umockdev_ioctl_client_get_request(client);
+    // A program that opened the node just before the device went must see
+    // its open or transfers fail as the kernel's would, not reach a plain file.
+    if (gone_ && (request == USBDEVFS_GET_CAPABILITIES || request == USBDEVFS_SUBMITURB)) {
+        return fail(client, ENODEV);
+    }
+    switch (request) {
         case USBDEVFS_GET_CAPABILITIES:
             capabilities(client);
             return;

@@ -31,8 +31,8 @@ class UsbfsNode {
   public:
     /// Called, with the lock held, once the program has collected the
     /// transfer after which the controller restarts (none: it vanishes for
-    /// good). It must not detach the node at once: the program is still
-    /// being answered.
+    /// good). The request must not detach the node: the program is still
+    /// being answered; `vanish` is what it may call.
     using RestartRequest = std::function<void(std::optional<Face>)>;
 
     /// With `vanish_after_opens`, the device vanishes once the program has
@@ -45,6 +45,10 @@ class UsbfsNode {
 
     /// Serves `devnode` from now on; false after a message. Call with the lock held.
     bool attach(const std::string& devnode);
+    /// The device is gone: from now on every open and transfer fails with
+    /// ENODEV, until the next attach. Call with the lock held, before the
+    /// device is removed.
+    void vanish();
     /// Stops serving. Call with the lock held.
     void detach();
 
@@ -68,6 +72,7 @@ class UsbfsNode {
     RestartRequest restart_;
     std::optional<unsigned> vanish_after_opens_;
     unsigned opens_ = 0;
+    bool gone_ = false;  ///< vanished; the handler stays to answer late ioctls
     std::string devnode_;                   ///< empty while detached
     UMockdevIoctlBase* handler_ = nullptr;  ///< one per attachment
     std::deque<Completed> completed_;
