@@ -4,7 +4,7 @@
 // umockdev serves the ioctls on a thread of its own; every call into the
 // controller is made with the simulation's lock held. The object lives as
 // long as the simulation, across restarts (each of which gives the device a
-// new node), so that an ioctl still on its way after a detach finds it.
+// new node), so that an ioctl still on its way after the device vanished finds it.
 #pragma once
 
 #include <umockdev.h>
@@ -31,8 +31,8 @@ class UsbfsNode {
   public:
     /// Called, with the lock held, once the program has collected the
     /// transfer after which the controller restarts (none: it vanishes for
-    /// good). The request must not detach the node: the program is still
-    /// being answered; `vanish` is what it may call.
+    /// good). It may make the node vanish but must not detach it: the
+    /// program is still being answered.
     using RestartRequest = std::function<void(std::optional<Face>)>;
 
     /// With `vanish_after_opens`, the device vanishes once the program has
@@ -72,7 +72,7 @@ class UsbfsNode {
     RestartRequest restart_;
     std::optional<unsigned> vanish_after_opens_;
     unsigned opens_ = 0;
-    bool gone_ = false;  ///< vanished; the handler stays to answer late ioctls
+    bool gone_ = false;                     ///< vanished; the handler stays to answer late ioctls
     std::string devnode_;                   ///< empty while detached
     UMockdevIoctlBase* handler_ = nullptr;  ///< one per attachment
     std::deque<Completed> completed_;
