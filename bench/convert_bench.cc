@@ -52,7 +52,8 @@ void BM_ConvertTextToImage(benchmark::State& state) {
     for (auto _ : state) {
         Config config;
         Definitions definitions;
-        if (!Config_load(config, {bytes, text.size()}, definitions, false)) {
+        Messages messages;
+        if (!Config_load(config, {bytes, text.size()}, definitions, messages, false)) {
             state.SkipWithError("the generated configuration does not parse");
             return;
         }

@@ -9,11 +9,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vorlanex::Config config;
+    vorlanex::Messages messages;
     vorlanex::InputStream in({data, size});
-    if (vorlanex::Config_read(config, in) != vorlanex::ReadResult::Image) return 0;
+    if (vorlanex::Config_read(config, in, messages) != vorlanex::ReadResult::Image) return 0;
     std::vector<std::uint8_t> image;
     vorlanex::Config_write(config, image);
     std::string text;
-    vorlanex::Config_print(config, text);
+    vorlanex::Config_print(config, text, messages);
     return 0;
 }

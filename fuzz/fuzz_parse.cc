@@ -8,7 +8,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vorlanex::Config config;
     vorlanex::Definitions definitions;
+    vorlanex::Messages messages;
     vorlanex::InputStream in({data, size});
-    vorlanex::Config_parse(config, in, definitions, size % 2 == 0);
+    vorlanex::Config_parse(config, in, definitions, messages, size % 2 == 0);
     return 0;
 }

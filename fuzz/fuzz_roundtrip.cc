@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/stream.h"
+#include "language/commands.h"
 #include "language/parser.h"
 #include "language/render.h"
 
@@ -19,8 +20,9 @@ namespace {
 
 bool parse(const std::string& text, Config& config) {
     Definitions definitions;
+    Messages messages;
     InputStream in({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    return Config_parse(config, in, definitions, false);
+    return Config_parse(config, in, definitions, messages, false);
 }
 
 bool contiguous_single_or_range_keeps_data(const Command& c) {
@@ -31,58 +33,17 @@ bool contiguous_single_or_range_keeps_data(const Command& c) {
 }
 
 bool carried_by_text(const Command& c) {
-    switch (c.action) {
-        case ACTION_SET:
-        case ACTION_MAP:
-        case ACTION_EXEC:
-        case ACTION_META:
-        case ACTION_DOWN:
-        case ACTION_UP:
-        case ACTION_PRESS:
+    switch (command_info(c.action).writes) {
+        case Writes::Value:
+        case Writes::LineValue:
             return c.data < 0xFB;
-        case ACTION_SWAP:
+        case Writes::KeyPair:
             return c.mask < 0xFB && c.data < 0xFB;
-        case ACTION_BOOT:
-        case ACTION_SAVE:
-        case ACTION_RESTORE:
+        case Writes::Bare:
             return c.port == 0 && c.mask == 0xFF && c.data == 0xFF;
-        case ACTION_INVERT:
-        case ACTION_INCREASE:
-        case ACTION_DECREASE:
-        case ACTION_TRISTATE:
-        case ACTION_CLEAR:
-        case ACTION_VERSION:
-        case ACTION_STATE:
-        case ACTION_LOCK:
-        case ACTION_PASSWORD:
-        case ACTION_MEMORIZE:
-        case ACTION_RECALL:
+        case Writes::Line:
             return contiguous_single_or_range_keeps_data(c);
-        case ACTION_NONE:
-        case ACTION_EXPAND:
-            return false;
-        default:
-            return true;
-    }
-}
-
-// The actions written with "port %c", whose port the expansion must have.
-bool written_with_port(std::uint8_t action) {
-    switch (action) {
-        case ACTION_TYPE:
-        case ACTION_BOOT:
-        case ACTION_SAVE:
-        case ACTION_RESTORE:
-        case ACTION_SLEEP:
-        case ACTION_LONG_SLEEP:
-        case ACTION_USING:
-        case ACTION_SPEED:
-        case ACTION_EXEC:
-        case ACTION_META:
-        case ACTION_DOWN:
-        case ACTION_UP:
-        case ACTION_PRESS:
-        case ACTION_SWAP:
+        case Writes::Unknown:
             return false;
         default:
             return true;
@@ -90,7 +51,7 @@ bool written_with_port(std::uint8_t action) {
 }
 
 bool port_declared(const Config& config, const Command& command) {
-    if (!written_with_port(command.action) || command.port < 2) return true;
+    if (!has_port(command_info(command.action)) || command.port < 2) return true;
     return config.expansion && command.port <= config.expansion->num_ports() + 1;
 }
 
@@ -114,7 +75,7 @@ std::vector<std::vector<Resolved>> resolve(const Config& config) {
         std::vector<Resolved>& commands = bindings.emplace_back();
         commands.emplace_back(binding.key, binding.times, 0, 0, 0, "", 0);
         for (const Command& c : binding.commands) {
-            const std::size_t index = c.mask + 256u * c.data;
+            const std::size_t index = Command_index(c);
             if (c.action == ACTION_TYPE) {
                 commands.emplace_back(c.action, c.policy, 0, 0, 0, config.string_table.at(index),
                                       0);
@@ -137,7 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!parse(std::string(reinterpret_cast<const char*>(data), size), parsed)) return 0;
     if (!carried_by_text(parsed)) return 0;
     std::string text;
-    if (!Config_print(parsed, text)) return 0;  // refused with a message, never wrong text
+    Messages messages;
+    if (!Config_print(parsed, text, messages))
+        return 0;  // refused with a message, never wrong text
     Config reread;
     if (!parse(text, reread)) std::abort();
     if (resolve(reread) != resolve(parsed) || reread.expansion != parsed.expansion) std::abort();

@@ -128,7 +128,11 @@ std::string describe_image(std::span<const std::uint8_t> bytes) {
     Config config;
     InputStream in(bytes);
     std::string text;
-    if (Config_read(config, in) == ReadResult::Image && Config_print(config, text)) return text;
+    Messages messages;  // a broken image is shown as its bytes instead
+    if (Config_read(config, in, messages) == ReadResult::Image &&
+        Config_print(config, text, messages)) {
+        return text;
+    }
     return hex_dump(bytes);
 }
 

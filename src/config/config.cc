@@ -2,6 +2,15 @@
 
 namespace vorlanex {
 
+void Command_set_index(Command& command, std::uint16_t index) {
+    command.mask = static_cast<std::uint8_t>(index & 0xFF);
+    command.data = static_cast<std::uint8_t>(index >> 8);
+}
+
+std::uint16_t Command_index(const Command& command) {
+    return static_cast<std::uint16_t>(command.mask | command.data << 8);
+}
+
 bool Binding_add(Binding& binding, const Command& command) {
     if (binding.commands.size() >= kMaxCommandsPerBinding) return false;
     binding.commands.push_back(command);

@@ -28,8 +28,6 @@ inline constexpr std::uint8_t KEY_EOF = 0xFF;        ///< image end tag
 inline constexpr std::uint8_t POLICY_ALWAYS = 0x00;
 inline constexpr std::uint8_t POLICY_EVEN = 0x40;
 inline constexpr std::uint8_t POLICY_ODD = 0x60;
-inline constexpr std::uint8_t STATE_EVEN = 0x40;
-inline constexpr std::uint8_t STATE_ODD = 0x60;
 
 inline constexpr std::size_t kMaxCommandsPerBinding = 255;
 inline constexpr std::size_t kMaxTableEntries = 65535;
@@ -78,11 +76,15 @@ struct Command {
     bool operator==(const Command&) const = default;
 };
 
+/// A command that refers to a table entry ("type" and the long sleep) or that
+/// holds a 16-bit number (the short sleep) carries it in two bytes: the low
+/// byte in `mask`, the high byte in `data`.
+void Command_set_index(Command& command, std::uint16_t index);
+std::uint16_t Command_index(const Command& command);
+
 struct Binding {
     std::uint8_t key = KEY_IMMEDIATE;
-    std::uint8_t state = STATE_EVEN;  ///< the controller's; not part of the image
-    std::uint8_t times = 1;           ///< presses required before the commands run
-    std::uint8_t counter = 1;         ///< the controller's; not part of the image
+    std::uint8_t times = 1;  ///< presses required before the commands run
     std::vector<Command> commands;
 
     std::size_t num_commands() const { return commands.size(); }

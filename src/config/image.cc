@@ -1,7 +1,6 @@
 #include "config/image.h"
 
 #include <array>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -46,14 +45,12 @@ void Config_write(const Config& config, std::vector<std::uint8_t>& out) {
 
 namespace {
 
-bool broken(const char* what) {
-    std::fprintf(stderr, "error: broken image: %s\n", what);
-    return false;
+bool broken(Messages& messages, const char* what) {
+    return messages.fail(format("error: broken image: %s", what));
 }
 
-bool truncated(const char* record) {
-    std::fprintf(stderr, "error: broken image: the input ends inside %s record\n", record);
-    return false;
+bool truncated(Messages& messages, const char* record) {
+    return messages.fail(format("error: broken image: the input ends inside %s record", record));
 }
 
 // Reads exactly N bytes; none when the input ends first.
@@ -76,24 +73,25 @@ bool Command_read(Command& command, InputStream& in) {
     return true;
 }
 
-bool Binding_read(Config& config, std::uint8_t key, InputStream& in) {
+bool Binding_read(Config& config, std::uint8_t key, InputStream& in, Messages& messages) {
     const auto header = read_bytes<2>(in);
-    if (!header) return truncated("a binding");
+    if (!header) return truncated(messages, "a binding");
     Binding binding;
     binding.key = key;
     binding.times = (*header)[0];
     const std::uint8_t count = (*header)[1];
     binding.commands.resize(count);
     for (Command& command : binding.commands) {
-        if (!Command_read(command, in)) return truncated("a binding");
+        if (!Command_read(command, in)) return truncated(messages, "a binding");
     }
-    if (!Config_add_binding(config, std::move(binding))) return broken("more than 65535 bindings");
+    if (!Config_add_binding(config, std::move(binding)))
+        return broken(messages, "more than 65535 bindings");
     return true;
 }
 
-bool Expansion_read(Config& config, InputStream& in) {
+bool Expansion_read(Config& config, InputStream& in, Messages& messages) {
     const auto bytes = read_bytes<5>(in);
-    if (!bytes) return truncated("an expansion");
+    if (!bytes) return truncated(messages, "an expansion");
     Expansion expansion;
     Expansion_set_num_ports(expansion, (*bytes)[0]);
     expansion.clock_pin = (*bytes)[1];
@@ -104,45 +102,45 @@ bool Expansion_read(Config& config, InputStream& in) {
     return true;
 }
 
-bool String_read(Config& config, InputStream& in) {
+bool String_read(Config& config, InputStream& in, Messages& messages) {
     std::string text;
     for (int c = in.get(); c != 0; c = in.get()) {
-        if (c < 0) return truncated("a string");
+        if (c < 0) return truncated(messages, "a string");
         if (text.size() == kMaxImageString)
-            return broken("a string record holds more than 4095 bytes");
+            return broken(messages, "a string record holds more than 4095 bytes");
         text.push_back(static_cast<char>(c));
     }
-    if (!Config_add_string(config, text)) return broken("more than 65535 strings");
+    if (!Config_add_string(config, text)) return broken(messages, "more than 65535 strings");
     return true;
 }
 
-bool Long_read(Config& config, InputStream& in) {
+bool Long_read(Config& config, InputStream& in, Messages& messages) {
     const auto bytes = read_bytes<4>(in);
-    if (!bytes) return truncated("a long value");
+    if (!bytes) return truncated(messages, "a long value");
     const std::uint32_t value = static_cast<std::uint32_t>((*bytes)[0]) |
                                 static_cast<std::uint32_t>((*bytes)[1]) << 8 |
                                 static_cast<std::uint32_t>((*bytes)[2]) << 16 |
                                 static_cast<std::uint32_t>((*bytes)[3]) << 24;
-    if (!Config_add_long(config, value)) return broken("more than 65535 long values");
+    if (!Config_add_long(config, value)) return broken(messages, "more than 65535 long values");
     return true;
 }
 
-bool Record_read(Config& config, std::uint8_t tag, InputStream& in) {
+bool Record_read(Config& config, std::uint8_t tag, InputStream& in, Messages& messages) {
     switch (tag) {
         case KEY_STRING:
-            return String_read(config, in);
+            return String_read(config, in, messages);
         case KEY_LONG:
-            return Long_read(config, in);
+            return Long_read(config, in, messages);
         case KEY_EXPANSION:
-            return Expansion_read(config, in);
+            return Expansion_read(config, in, messages);
         default:
-            return Binding_read(config, tag, in);
+            return Binding_read(config, tag, in, messages);
     }
 }
 
 }  // namespace
 
-ReadResult Config_read(Config& config, InputStream& in) {
+ReadResult Config_read(Config& config, InputStream& in, Messages& messages) {
     const int first = in.get();
     if (first != CONFIG_MAGIC[0]) {
         if (first >= 0) in.unget();
@@ -154,7 +152,8 @@ ReadResult Config_read(Config& config, InputStream& in) {
         return ReadResult::NotAnImage;
     }
     for (int tag = in.get(); tag >= 0 && tag != KEY_EOF; tag = in.get()) {
-        if (!Record_read(config, static_cast<std::uint8_t>(tag), in)) return ReadResult::Broken;
+        if (!Record_read(config, static_cast<std::uint8_t>(tag), in, messages))
+            return ReadResult::Broken;
     }
     return ReadResult::Image;
 }

@@ -17,6 +17,7 @@
 
 #include "config/config.h"
 #include "config/stream.h"
+#include "strings/messages.h"
 
 namespace vorlanex {
 
@@ -34,12 +35,12 @@ void Expansion_write(const Expansion& expansion, std::vector<std::uint8_t>& out)
 enum class ReadResult {
     NotAnImage,  ///< no magic: the stream is left for the text parser
     Image,       ///< records up to the end tag, or the end of the input, were read
-    Broken,      ///< the input ends inside a record or passes a limit; reported
+    Broken,      ///< the input ends inside a record or passes a limit
 };
 
-/// Reads an image into `config`, which should be empty. A broken image writes
-/// one "error: " line; what was read before stays in `config`, which the
+/// Reads an image into `config`, which should be empty. A broken image adds
+/// one "error: " message; what was read before stays in `config`, which the
 /// caller discards.
-ReadResult Config_read(Config& config, InputStream& in);
+ReadResult Config_read(Config& config, InputStream& in, Messages& messages);
 
 }  // namespace vorlanex

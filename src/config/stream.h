@@ -9,8 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
-#include <string>
+#include <string_view>
 
 namespace vorlanex {
 
@@ -28,22 +29,19 @@ class InputStream {
     std::size_t position() const { return pos_; }
     bool at_end() const { return pos_ >= bytes_.size(); }
 
-    /// Reads one line as fgets does into a buffer of `buffer_size` bytes: at
-    /// most buffer_size - 1 bytes, up to and including a line feed. False at
-    /// the end of the input.
-    bool read_line(std::string& line, std::size_t buffer_size) {
-        line.clear();
-        if (at_end()) return false;
-        const std::size_t room = std::min(bytes_.size() - pos_, buffer_size - 1);
+    /// The next line, up to and including its line feed (the last line may
+    /// have none); none at the end of the input.
+    std::optional<std::string_view> read_line() {
+        if (at_end()) return std::nullopt;
+        const std::size_t room = bytes_.size() - pos_;
         const std::uint8_t* start = bytes_.data() + pos_;
         const void* newline = std::memchr(start, '\n', room);
         const std::size_t length =
             newline
                 ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) - start) + 1
                 : room;
-        line.assign(reinterpret_cast<const char*>(start), length);
         pos_ += length;
-        return true;
+        return std::string_view(reinterpret_cast<const char*>(start), length);
     }
 
   private:

@@ -8,9 +8,9 @@
 
 namespace vorlanex {
 
-/// True when the statement is a complete, valid declaration. False silently
-/// when it is none, or after an "error: " message when it is a broken one.
+/// True when the statement is a complete, valid declaration. False without a
+/// message when it is none, or with an "error: " message when it is a broken one.
 bool Expansion_parse(Expansion& expansion, std::string_view statement,
-                     const Definitions& definitions);
+                     const Definitions& definitions, Messages& messages);
 
 }  // namespace vorlanex

@@ -1,48 +1,29 @@
 #include "language/grammar.h"
 
 #include <cctype>
-#include <cstdio>
 #include <string>
 
+#include "language/commands.h"
+#include "language/escape.h"
 #include "language/keys.h"
 #include "range/range.h"
 #include "strings/numbers.h"
 
 namespace vorlanex {
 
-const std::array<Keyword, 33> keywords = {{
-    {"set", ACTION_SET},           {"invert", ACTION_INVERT},     {"inv", ACTION_INVERT},
-    {"increase", ACTION_INCREASE}, {"inc", ACTION_INCREASE},      {"decrease", ACTION_DECREASE},
-    {"dec", ACTION_DECREASE},      {"tristate", ACTION_TRISTATE}, {"tri", ACTION_TRISTATE},
-    {"sleep", ACTION_SLEEP},       {"exec", ACTION_EXEC},         {"clear", ACTION_CLEAR},
-    {"meta", ACTION_META},         {"down", ACTION_DOWN},         {"up", ACTION_UP},
-    {"type", ACTION_TYPE},         {"boot", ACTION_BOOT},         {"swap", ACTION_SWAP},
-    {"press", ACTION_PRESS},       {"using", ACTION_USING},       {"save", ACTION_SAVE},
-    {"restore", ACTION_RESTORE},   {"requires", ACTION_REQUIRES}, {"map", ACTION_MAP},
-    {"version", ACTION_VERSION},   {"state", ACTION_STATE},       {"status", ACTION_STATE},
-    {"lock", ACTION_LOCK},         {"password", ACTION_PASSWORD}, {"memorize", ACTION_MEMORIZE},
-    {"recall", ACTION_RECALL},     {"speed", ACTION_SPEED},       {"expand", ACTION_EXPAND},
-}};
-
 std::uint8_t parseAction(std::optional<std::string_view> word) {
     if (!word) return ACTION_NONE;
-    for (const Keyword& keyword : keywords) {
-        if (equal_ignoring_case(keyword.word, *word)) return keyword.action;
-    }
-    return ACTION_NONE;
+    const CommandInfo* info = find_keyword(*word);
+    return info != nullptr ? info->action : std::uint8_t{ACTION_NONE};
 }
 
 namespace {
 
 using Word = std::optional<std::string_view>;
 
-constexpr const char* kStringsFull = "more than 65535 texts to type";
-constexpr const char* kLongsFull = "more than 65535 long sleep durations";
-
 // Messages quote the word they name; a missing word is quoted as empty.
-void report(const char* format, Word word) {
-    const std::string_view text = word.value_or("");
-    std::fprintf(stderr, format, static_cast<int>(text.size()), text.data());
+bool fail(Messages& messages, Word word, std::string_view what) {
+    return messages.fail(word_error(word.value_or(""), what));
 }
 
 bool equal(Word a, Word b) {
@@ -75,35 +56,45 @@ int parsePort(Word word, const ParseContext& context) {
     return port <= context.config.expansion->num_ports() + 1 ? port : -1;
 }
 
-int parseBit(Word word) {
-    if (!word) return -1;
-    const auto number = read_number(*word, 10);
-    if (!number || low_byte(number->value) > 7) {
-        report("error: '%.*s': not a decimal bit number\n", word);
-        return -1;
+std::string availablePorts(const Config& config) {
+    std::string text = "available ports: a, b";
+    const int expansion_ports = config.expansion ? config.expansion->num_ports() : 0;
+    for (int i = 0; i < expansion_ports; ++i) {
+        text += ", ";
+        text.push_back(static_cast<char>('c' + i));
     }
-    return 1 << low_byte(number->value);
+    return text;
 }
 
-std::uint8_t parseBits(Word word, bool& error) {
-    if (!word) return 0xFF;
-    const Range allowed = Range_parse("0-7");
+// One line: "3" sets that bit's mask and the value 1. A missing word is no
+// bit either.
+bool readBit(Command& command, Word word, Messages& messages) {
+    const auto number = word ? read_number(*word, 10) : std::nullopt;
+    if (!number || low_byte(number->value) > 7) {
+        if (word) fail(messages, word, "not a decimal bit number");
+        return fail(messages, word, "invalid bit");
+    }
+    command.mask = static_cast<std::uint8_t>(1 << low_byte(number->value));
+    command.data = 1;
+    return true;
+}
+
+// Lines "2-5" within 0-7; a missing word leaves every line.
+bool readBits(Command& command, Word word, Messages& messages) {
+    if (!word) {
+        command.mask = 0xFF;
+        return true;
+    }
     const Range range = Range_parse(*word);
-    if (!Range_valid(range) || !Range_inside(range, allowed)) {
-        report("error: '%.*s': invalid bit range\n", word);
-        error = true;
-        return 0xFF;
+    if (!Range_valid(range) || !Range_inside(range, Range_parse("0-7"))) {
+        // Both the range reader and the line specification report it.
+        fail(messages, word, "invalid bit range");
+        return fail(messages, word, "invalid bit range");
     }
     unsigned mask = 0;
     for (int bit = range.start; bit <= range.end; ++bit) mask |= 1u << bit;
-    return static_cast<std::uint8_t>(mask);
-}
-
-void availablePorts(const Config& config) {
-    std::fputs("available ports: a, b", stderr);
-    const int expansion_ports = config.expansion ? config.expansion->num_ports() : 0;
-    for (int i = 0; i < expansion_ports; ++i) std::fprintf(stderr, ", %c", 'c' + i);
-    std::fputc('\n', stderr);
+    command.mask = static_cast<std::uint8_t>(mask);
+    return true;
 }
 
 // A statement split into words, read by position.
@@ -112,136 +103,105 @@ struct Words {
     Word at(int index) const { return StringList_get(list, index); }
 };
 
-bool parseLineSpecification(Command& command, const Words& words, int p,
-                            const ParseContext& context) {
-    const Word first = words.at(p);
-    const bool compact = first && first->size() >= 2 &&
-                         std::isalpha(static_cast<unsigned char>((*first)[0])) &&
-                         std::isdigit(static_cast<unsigned char>((*first)[1]));
-    if (compact) {
-        const int port = parsePort(first->substr(0, 1), context);
+bool is_compact(Word word) {
+    return word && word->size() >= 2 && std::isalpha(static_cast<unsigned char>((*word)[0])) &&
+           std::isdigit(static_cast<unsigned char>((*word)[1]));
+}
+
+// "a3", "c0-7": the port letter and the lines in one word.
+bool parseCompactLines(Command& command, std::string_view word, const ParseContext& context) {
+    const int port = parsePort(word.substr(0, 1), context);
+    if (port < 0) {
+        fail(context.messages, word, "invalid line specification");
+        return context.messages.fail(availablePorts(context.config));
+    }
+    command.port = static_cast<std::uint8_t>(port);
+    const std::string_view lines = word.substr(1);
+    return lines.size() == 1 ? readBit(command, lines, context.messages)
+                             : readBits(command, lines, context.messages);
+}
+
+// "port a bit 3", "port b bits 4-7", each part optional; `p` moves past them.
+bool parseSpelledLines(Command& command, const Words& words, int& p, const ParseContext& context) {
+    if (equal(words.at(p), "port")) {
+        const int port = parsePort(words.at(p + 1), context);
         if (port < 0) {
-            report("error: '%.*s': invalid line specification\n", first);
-            availablePorts(context.config);
-            return false;
+            return fail(context.messages, words.at(p + 1),
+                        format("invalid port, %s", availablePorts(context.config).c_str()));
         }
         command.port = static_cast<std::uint8_t>(port);
-        const std::string_view lines = first->substr(1);
-        if (lines.size() == 1) {
-            const int mask = parseBit(lines);
-            if (mask < 0) {
-                report("error: '%.*s': invalid bit\n", lines);
-                return false;
-            }
-            command.mask = static_cast<std::uint8_t>(mask);
-            command.data = 1;
-        } else {
-            bool error = false;
-            command.mask = parseBits(lines, error);
-            if (error) {
-                report("error: '%.*s': invalid bit range\n", lines);
-                return false;
-            }
-        }
-        ++p;
-    } else {
-        if (equal(words.at(p), "port")) {
-            const int port = parsePort(words.at(p + 1), context);
-            if (port < 0) {
-                report("error: '%.*s': invalid port, ", words.at(p + 1));
-                availablePorts(context.config);
-                return false;
-            }
-            command.port = static_cast<std::uint8_t>(port);
-            p += 2;
-        }
-        if (equal(words.at(p), "bit")) {
-            const int mask = parseBit(words.at(p + 1));
-            if (mask < 0) {
-                report("error: '%.*s': invalid bit\n", words.at(p + 1));
-                return false;
-            }
-            command.mask = static_cast<std::uint8_t>(mask);
-            command.data = 1;
-            p += 2;
-        }
-        if (equal(words.at(p), "bits")) {
-            bool error = false;
-            command.mask = parseBits(words.at(p + 1), error);
-            if (error) {
-                report("error: '%.*s': invalid bit range\n", words.at(p + 1));
-                return false;
-            }
-            p += 2;
-        }
+        p += 2;
     }
-    if (equal(words.at(p), "to") || equal(words.at(p), "=")) ++p;
-    if (const Word value = words.at(p)) {
-        if (!parseData(value, command.data, context.definitions)) {
-            report("error: '%.*s': invalid value\n", value);
-            return false;
-        }
+    if (equal(words.at(p), "bit")) {
+        if (!readBit(command, words.at(p + 1), context.messages)) return false;
+        p += 2;
+    }
+    if (equal(words.at(p), "bits")) {
+        if (!readBits(command, words.at(p + 1), context.messages)) return false;
+        p += 2;
     }
     return true;
 }
 
-void set_index(Command& command, std::uint16_t index) {
-    command.mask = static_cast<std::uint8_t>(index & 0xFF);
-    command.data = static_cast<std::uint8_t>(index >> 8);
-}
-
-bool parseRequires(Command& command, Word word) {
-    const auto number = word ? read_number(*word, 0) : std::nullopt;
-    if (!number) {
-        std::fputs("error: missing times for requires\n", stderr);
+bool parseLineSpecification(Command& command, const Words& words, int p,
+                            const ParseContext& context) {
+    if (is_compact(words.at(p))) {
+        if (!parseCompactLines(command, *words.at(p), context)) return false;
+        ++p;
+    } else if (!parseSpelledLines(command, words, p, context)) {
         return false;
     }
+    if (equal(words.at(p), "to") || equal(words.at(p), "=")) ++p;
+    if (const Word value = words.at(p)) {
+        if (!parseData(value, command.data, context.definitions, context.messages))
+            return fail(context.messages, value, "invalid value");
+    }
+    return true;
+}
+
+bool parseRequires(Command& command, Word word, Messages& messages) {
+    const auto number = word ? read_number(*word, 0) : std::nullopt;
+    if (!number) return messages.fail("error: missing times for requires");
     command.data = low_byte(number->value);
     return true;
 }
 
-bool parseUsing(Command& command, Word word) {
-    if (!word) {
-        std::fputs("error: missing crosspoint switch model for 'using'\n", stderr);
-        return false;
-    }
+bool parseUsing(Command& command, Word word, Messages& messages) {
+    if (!word) return messages.fail("error: missing crosspoint switch model for 'using'");
     if (word->find("22106") != std::string_view::npos) {
         command.data = 0;
     } else if (word->find("8808") != std::string_view::npos) {
         command.data = 1;
     } else {
-        std::fputs("error: please specify crosspoint switch model (CD74HC22106 or MT8808)\n",
-                   stderr);
-        return false;
+        return messages.fail(
+            "error: please specify crosspoint switch model (CD74HC22106 or MT8808)");
     }
     return true;
 }
 
-bool parseSpeed(Command& command, Word word) {
-    if (!word) {
-        std::fputs("error: missing value for 'speed' (use 'fast' or 'slow')\n", stderr);
-        return false;
-    }
+bool parseSpeed(Command& command, Word word, Messages& messages) {
+    if (!word) return messages.fail("error: missing value for 'speed' (use 'fast' or 'slow')");
     if (equal(word, "fast")) {
         command.data = 1;
     } else if (equal(word, "slow")) {
         command.data = 0;
     } else {
-        report("error: '%.*s': invalid value for 'speed' (use 'fast' or 'slow')\n", word);
-        return false;
+        return fail(messages, word, "invalid value for 'speed' (use 'fast' or 'slow')");
     }
     return true;
 }
 
-bool parseSwapKey(std::uint8_t& field, Word word, const Definitions& definitions) {
-    if (!word) {
-        std::fputs("error: swap: missing key spec\n", stderr);
-        return false;
-    }
-    if (!parseData(word, field, definitions)) {
-        report("error: '%.*s': invalid key spec\n", word);
-        return false;
-    }
+bool parseSwapKey(std::uint8_t& field, Word word, const ParseContext& context) {
+    if (!word) return context.messages.fail("error: swap: missing key spec");
+    if (!parseData(word, field, context.definitions, context.messages))
+        return fail(context.messages, word, "invalid key spec");
+    return true;
+}
+
+bool parseValue(Command& command, Word word, const ParseContext& context) {
+    if (!word) return true;
+    if (!parseData(word, command.data, context.definitions, context.messages))
+        return fail(context.messages, word, "invalid value");
     return true;
 }
 
@@ -289,29 +249,31 @@ std::optional<std::uint32_t> parseDuration(std::string_view word) {
     return ms + 1000u * seconds + 60000u * minutes + 3600000u * hours + 86400000u * days;
 }
 
-bool parseSleep(Command& command, Word word, ParseContext& context) {
+ParseResult tableFull(Messages& messages, const char* table) {
+    messages.fail_at_line(format("more than 65535 %s", table));
+    return ParseResult::TableFull;
+}
+
+ParseResult parseSleep(Command& command, Word word, ParseContext& context) {
     if (!word) {
-        std::fputs("error: missing duration for sleep\n", stderr);
-        return false;
+        context.messages.add("error: missing duration for sleep");
+        return ParseResult::Invalid;
     }
     const auto duration = parseDuration(*word);
     if (!duration) {
-        report("error: '%.*s': invalid duration\n", word);
-        return false;
+        fail(context.messages, word, "invalid duration");
+        return ParseResult::Invalid;
     }
     if (*duration <= 0xFFFF) {
-        set_index(command, static_cast<std::uint16_t>(*duration));
-        return true;
+        Command_set_index(command, static_cast<std::uint16_t>(*duration));
+        return ParseResult::Parsed;
     }
     command.action = ACTION_LONG_SLEEP;
     auto index = Config_has_long(context.config, *duration);
     if (!index) index = Config_add_long(context.config, *duration);
-    if (!index) {
-        context.full_table = kLongsFull;
-        return false;
-    }
-    set_index(command, *index);
-    return true;
+    if (!index) return tableFull(context.messages, "long sleep durations");
+    Command_set_index(command, *index);
+    return ParseResult::Parsed;
 }
 
 bool is_blank(char c) {
@@ -329,136 +291,73 @@ std::string_view typeText(std::string_view statement, bool policy) {
     return statement.substr(pos);
 }
 
-// Resolves the escapes of a "type" text. An escape cut short by the end of
-// the text takes what is there: "\x4" is 4, "\{12" is 12, a lone backslash
-// at the end is dropped. A 0 byte ends the text.
-std::string unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out.push_back(text[i]);
-            continue;
-        }
-        if (++i == text.size()) break;
-        const char c = text[i];
-        long byte = -1;
-        switch (c) {
-            case '\\':
-                byte = '\\';
-                break;
-            case 'f':
-                byte = '\f';
-                break;
-            case 'n':
-                byte = '\n';
-                break;
-            case 'r':
-                byte = '\r';
-                break;
-            case 'x': {
-                const std::string_view digits = text.substr(i + 1, 2);
-                const auto number = read_number(digits, 16);
-                byte = number ? number->value : 0;
-                i += digits.size();
-                break;
-            }
-            case '{': {
-                const std::size_t close = text.find('}', i + 1);
-                const std::size_t end = close == std::string_view::npos ? text.size() : close;
-                const auto number = read_number(text.substr(i + 1, end - i - 1), 10);
-                byte = number ? low_byte(number->value) : 0;
-                i = close == std::string_view::npos ? text.size() : close;
-                break;
-            }
-            default:
-                std::fprintf(stderr,
-                             "Warning: \\%c: undefined escape sequence in string literal "
-                             "(skipped)\n",
-                             c);
-                continue;
-        }
-        if ((byte & 0xFF) == 0) break;
-        out.push_back(static_cast<char>(byte & 0xFF));
-    }
-    return out;
-}
-
-bool parseType(Command& command, std::string_view statement, bool policy, ParseContext& context) {
-    const std::string text = unescape(typeText(statement, policy));
+ParseResult parseType(Command& command, std::string_view statement, bool policy,
+                      ParseContext& context) {
+    const std::string text = unescape_text(typeText(statement, policy), context.messages);
     auto index = Config_has_string(context.config, text);
     if (!index) index = Config_add_string(context.config, text);
-    if (!index) {
-        context.full_table = kStringsFull;
-        return false;
-    }
-    set_index(command, *index);
-    return true;
+    if (!index) return tableFull(context.messages, "texts to type");
+    Command_set_index(command, *index);
+    return ParseResult::Parsed;
 }
 
-bool checkNativePort(const Command& command) {
-    if (command.port < 2) return true;
-    if (command.action == ACTION_TRISTATE) {
-        std::fputs("error: expanded port lines can not be tristated\n", stderr);
-        return false;
+bool checkNativePort(const Command& command, Messages& messages) {
+    if (command.port < 2 || !command_info(command.action).native_port_only) return true;
+    return messages.fail(command.action == ACTION_TRISTATE
+                             ? "error: expanded port lines can not be tristated"
+                             : "error: expanded port lines can not be mapped to keys");
+}
+
+bool parseArguments(Command& command, const CommandInfo& info, const Words& words, int first,
+                    ParseContext& context) {
+    const Word argument = words.at(first);
+    switch (info.reads) {
+        case Reads::Times:
+            return parseRequires(command, argument, context.messages);
+        case Reads::Switch:
+            return parseUsing(command, argument, context.messages);
+        case Reads::Speed:
+            return parseSpeed(command, argument, context.messages);
+        case Reads::KeyPair:
+            return parseSwapKey(command.mask, argument, context) &&
+                   parseSwapKey(command.data, words.at(first + 1), context);
+        case Reads::Value:
+            return parseValue(command, argument, context);
+        case Reads::Line:
+            return !argument || (parseLineSpecification(command, words, first, context) &&
+                                 checkNativePort(command, context.messages));
+        case Reads::Text:
+        case Reads::Duration:
+        case Reads::Nothing:
+            break;
     }
-    if (command.action == ACTION_MAP) {
-        std::fputs("error: expanded port lines can not be mapped to keys\n", stderr);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 }  // namespace
 
-bool Command_parse(Command& command, std::string_view statement, ParseContext& context) {
+ParseResult Command_parse(Command& command, std::string_view statement, ParseContext& context) {
     Words words;
-    if (!StringList_append_tokenized(words.list, statement, context.definitions)) return false;
-
+    if (!StringList_append_tokenized(words.list, statement, context.definitions,
+                                     context.messages)) {
+        return ParseResult::Invalid;
+    }
     int keyword = 0;
     if (words.at(0) == "0" || words.at(0) == "1") {
         command.policy = words.at(0) == "0" ? POLICY_EVEN : POLICY_ODD;
         keyword = 1;
     }
-    const bool policy = keyword == 1;
-    command.action = parseAction(words.at(keyword));
-    const Word argument = words.at(keyword + 1);
-
-    switch (command.action) {
-        case ACTION_NONE:
-            report("error: '%.*s': invalid command\n", words.at(keyword));
-            return false;
-        case ACTION_REQUIRES:
-            return parseRequires(command, argument);
-        case ACTION_TYPE:
-            return parseType(command, statement, policy, context);
-        case ACTION_SLEEP:
-            return parseSleep(command, argument, context);
-        case ACTION_USING:
-            return parseUsing(command, argument);
-        case ACTION_SPEED:
-            return parseSpeed(command, argument);
-        case ACTION_SWAP:
-            return parseSwapKey(command.mask, argument, context.definitions) &&
-                   parseSwapKey(command.data, words.at(keyword + 2), context.definitions);
-        default:
-            break;
+    const CommandInfo* info = words.at(keyword) ? find_keyword(*words.at(keyword)) : nullptr;
+    if (info == nullptr) {
+        command.action = ACTION_NONE;
+        fail(context.messages, words.at(keyword), "invalid command");
+        return ParseResult::Invalid;
     }
-    if (!argument) return true;
-    switch (command.action) {
-        case ACTION_EXEC:
-        case ACTION_META:
-        case ACTION_DOWN:
-        case ACTION_UP:
-        case ACTION_PRESS:
-            if (!parseData(argument, command.data, context.definitions)) {
-                report("error: '%.*s': invalid value\n", argument);
-                return false;
-            }
-            break;
-        default:
-            if (!parseLineSpecification(command, words, keyword + 1, context)) return false;
-    }
-    return checkNativePort(command);
+    command.action = info->action;
+    if (info->reads == Reads::Text) return parseType(command, statement, keyword == 1, context);
+    if (info->reads == Reads::Duration) return parseSleep(command, words.at(keyword + 1), context);
+    return parseArguments(command, *info, words, keyword + 1, context) ? ParseResult::Parsed
+                                                                       : ParseResult::Invalid;
 }
 
 }  // namespace vorlanex

@@ -1,6 +1,5 @@
 #include "language/keys.h"
 
-#include <cstdio>
 #include <unordered_set>
 
 #include "config/config.h"
@@ -121,12 +120,13 @@ namespace {
 enum class NumberOutcome { NoNumber, Accepted, Reserved };
 
 // A key specification that starts with a number: its low byte is the code.
-NumberOutcome read_key_number(std::uint8_t& code, std::string_view text, bool dollar) {
+NumberOutcome read_key_number(std::uint8_t& code, std::string_view text, bool dollar,
+                              Messages& messages) {
     const auto number = read_number(text, dollar ? 16 : 0);
     if (!number) return NumberOutcome::NoNumber;
     const std::uint8_t candidate = low_byte(number->value);
     if (candidate >= KEY_EXPANSION) {
-        std::fprintf(stderr, "error: '$%02X': reserved slot, not a key\n", candidate);
+        messages.add(format("error: '$%02X': reserved slot, not a key", candidate));
         return NumberOutcome::Reserved;
     }
     code = candidate;
@@ -135,14 +135,15 @@ NumberOutcome read_key_number(std::uint8_t& code, std::string_view text, bool do
 
 }  // namespace
 
-bool Key_parse(std::uint8_t& code, std::string_view text, const Definitions& definitions) {
+bool Key_parse(std::uint8_t& code, std::string_view text, const Definitions& definitions,
+               Messages& messages) {
     // A definition's text is itself a key specification; follow the chain,
     // refusing one that comes back to a name it has already passed.
     std::unordered_set<std::string_view> followed;
     for (;;) {
         const bool dollar = text.starts_with('$');
         const std::string_view rest = dollar ? text.substr(1) : text;
-        switch (read_key_number(code, rest, dollar)) {
+        switch (read_key_number(code, rest, dollar, messages)) {
             case NumberOutcome::Accepted:
                 return true;
             case NumberOutcome::Reserved:
@@ -156,18 +157,16 @@ bool Key_parse(std::uint8_t& code, std::string_view text, const Definitions& def
         }
         const Definition* definition = definitions.find(rest);
         if (definition == nullptr) return false;
-        if (!followed.insert(definition->name).second) {
-            report_self_reference(definition->name);
-            return false;
-        }
+        if (!followed.insert(definition->name).second)
+            return messages.fail(self_reference(definition->name));
         text = definition->text;
     }
 }
 
 bool parseData(std::optional<std::string_view> word, std::uint8_t& value,
-               const Definitions& definitions) {
+               const Definitions& definitions, Messages& messages) {
     if (!word) return false;
-    if (Key_parse(value, *word, definitions)) return true;
+    if (Key_parse(value, *word, definitions, messages)) return true;
     const bool binary = word->starts_with('%');
     const auto number = read_number(binary ? word->substr(1) : *word, binary ? 2 : 10);
     if (!number) return false;

@@ -30,14 +30,15 @@ extern const std::array<Symbol, 97> symbols;
 const Symbol* find_symbol(std::string_view name);
 
 /// True with `code` written when the text is a key specification. A number
-/// whose low byte is 0xFB or above writes the reserved-slot report; a
-/// definition that leads back to itself writes its "error: " line. Other
-/// failures are silent.
-bool Key_parse(std::uint8_t& code, std::string_view text, const Definitions& definitions);
+/// whose low byte is 0xFB or above adds the reserved-slot message; a
+/// definition that leads back to itself adds its "error: " message. Other
+/// failures add nothing.
+bool Key_parse(std::uint8_t& code, std::string_view text, const Definitions& definitions,
+               Messages& messages);
 
 /// True with `value` written when the word is a value: a key specification,
 /// a "%" binary number, or a decimal number (low eight bits). None is false.
 bool parseData(std::optional<std::string_view> word, std::uint8_t& value,
-               const Definitions& definitions);
+               const Definitions& definitions, Messages& messages);
 
 }  // namespace vorlanex

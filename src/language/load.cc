@@ -7,9 +7,9 @@
 namespace vorlanex {
 
 bool Config_load(Config& config, std::span<const std::uint8_t> bytes, Definitions& definitions,
-                 bool ignoreMissingPorts) {
+                 Messages& messages, bool ignoreMissingPorts) {
     InputStream in(bytes);
-    switch (Config_read(config, in)) {
+    switch (Config_read(config, in, messages)) {
         case ReadResult::Image:
             return true;
         case ReadResult::Broken:
@@ -17,7 +17,7 @@ bool Config_load(Config& config, std::span<const std::uint8_t> bytes, Definition
         case ReadResult::NotAnImage:
             break;
     }
-    return Config_parse(config, in, definitions, ignoreMissingPorts);
+    return Config_parse(config, in, definitions, messages, ignoreMissingPorts);
 }
 
 }  // namespace vorlanex

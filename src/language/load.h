@@ -6,13 +6,14 @@
 #include <span>
 
 #include "config/config.h"
+#include "strings/messages.h"
 #include "strings/strings.h"
 
 namespace vorlanex {
 
-/// Fills `config` (which should be empty) from the bytes. False after the
-/// messages of the image reader or of the text parser.
+/// Fills `config` (which should be empty) from the bytes. The messages of the
+/// image reader or of the text parser go to `messages`; false on an error.
 bool Config_load(Config& config, std::span<const std::uint8_t> bytes, Definitions& definitions,
-                 bool ignoreMissingPorts);
+                 Messages& messages, bool ignoreMissingPorts);
 
 }  // namespace vorlanex

@@ -1,7 +1,6 @@
 #include "language/parser.h"
 
 #include <cctype>
-#include <cstdio>
 #include <string>
 
 #include "language/expansion.h"
@@ -12,7 +11,6 @@ namespace vorlanex {
 
 namespace {
 
-constexpr std::size_t kLineBuffer = 4096;
 constexpr std::string_view kSymbolCharacters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_";
 
@@ -32,34 +30,51 @@ std::string_view skip_blanks(std::string_view text) {
     return start == std::string_view::npos ? std::string_view() : text.substr(start);
 }
 
-void line_error(int line, const char* format, std::string_view text) {
-    std::fprintf(stderr, format, line, static_cast<int>(text.size()), text.data());
+// "'WORD': WHAT", the part of a line's message after "error: line N: ".
+std::string about(std::string_view word, const char* what) {
+    return format("%s: %s", quote(word).c_str(), what);
+}
+
+// The line without its line end, which does not count towards its length.
+std::string_view content_of(std::string_view line) {
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    return line;
 }
 
 // One line at a time, with everything the parse of the lines shares.
 class FileParser {
   public:
-    FileParser(Config& config, Definitions& definitions, bool ignoreMissingPorts)
+    FileParser(Config& config, Definitions& definitions, Messages& messages,
+               bool ignoreMissingPorts)
         : config_(config),
           definitions_(definitions),
-          context_{config, definitions, ignoreMissingPorts, nullptr} {}
+          messages_(messages),
+          context_{config, definitions, messages, ignoreMissingPorts} {}
 
     bool parse(InputStream& in) {
         in.rewind();
-        std::string line;
-        while (in.read_line(line, kLineBuffer)) {
-            ++line_number_;
-            if (!parse_line(line)) return false;
+        int line_number = 0;
+        bool ok = true;
+        while (const auto line = in.read_line()) {
+            messages_.set_line(++line_number);
+            if (!parse_line(*line)) {
+                ok = false;
+                break;
+            }
         }
-        return true;
+        messages_.set_line(0);
+        return ok;
     }
 
   private:
     bool parse_line(std::string_view line) {
-        if (line.find('\0') != std::string_view::npos) {
-            std::fprintf(stderr, "error: line %d: the text holds a NUL byte\n", line_number_);
-            return false;
-        }
+        if (line.find('\0') != std::string_view::npos)
+            return messages_.fail_at_line("the text holds a NUL byte");
+        // The controller's own reader and every text we write keep to this.
+        if (content_of(line).size() > kMaxLineLength)
+            return messages_.fail_at_line(
+                format("the line is longer than %zu bytes", kMaxLineLength));
         const std::string_view start = skip_blanks(line);
         if (start.empty() || start[0] == '\r' || start[0] == '\n' || start[0] == '#') return true;
         line = line.substr(0, line.find('#'));
@@ -77,12 +92,9 @@ class FileParser {
         std::string_view statement = line;
         const std::size_t colon = line.find(':');
         if (colon != std::string_view::npos) {
-            const std::string key_text(line.substr(0, colon));
-            if (!Key_parse(key, key_text, definitions_)) {
-                line_error(line_number_,
-                           "error: line %d: '%.*s': invalid key or slot specification\n", key_text);
-                return false;
-            }
+            const std::string_view key_text = line.substr(0, colon);
+            if (!Key_parse(key, key_text, definitions_, messages_))
+                return messages_.fail_at_line(about(key_text, "invalid key or slot specification"));
             statement = line.substr(colon + 1);
         }
         return parse_statement(key, skip_blanks(statement));
@@ -91,64 +103,54 @@ class FileParser {
     bool define(std::string_view name, std::string_view text) {
         const char* reason = nullptr;
         if (StringList_has_definition(definitions_, name)) {
-            reason = "error: line %d: '%.*s': symbol already defined\n";
+            reason = "symbol already defined";
         } else if (find_symbol(name) != nullptr) {
-            reason = "error: line %d: '%.*s': symbol is a reserved key name\n";
+            reason = "symbol is a reserved key name";
         } else if (parseAction(name) != ACTION_NONE) {
-            reason = "error: line %d: '%.*s': symbol is a reserved keyword\n";
+            reason = "symbol is a reserved keyword";
         }
-        if (reason != nullptr) {
-            line_error(line_number_, reason, name);
-            return false;
-        }
+        if (reason != nullptr) return messages_.fail_at_line(about(name, reason));
         StringList_add_definition(definitions_, name, text);
         return true;
     }
 
     bool parse_statement(std::uint8_t key, std::string_view statement) {
         Expansion expansion;
-        if (Expansion_parse(expansion, statement, definitions_)) {
+        if (Expansion_parse(expansion, statement, definitions_, messages_)) {
             config_.expansion = std::move(expansion);
             return true;
         }
         Command command;
-        context_.full_table = nullptr;
-        if (!Command_parse(command, statement, context_)) {
-            if (context_.full_table != nullptr) return limit_error(context_.full_table);
-            line_error(line_number_, "error: line %d: '%.*s': invalid command specification\n",
-                       statement);
-            return false;
+        switch (Command_parse(command, statement, context_)) {
+            case ParseResult::Parsed:
+                break;
+            case ParseResult::TableFull:
+                return false;
+            case ParseResult::Invalid:
+                return messages_.fail_at_line(about(statement, "invalid command specification"));
         }
         Binding* binding = Config_get_or_create_binding(config_, key);
-        if (binding == nullptr) return limit_error("more than 65535 bindings");
+        if (binding == nullptr) return messages_.fail_at_line("more than 65535 bindings");
         if (command.action == ACTION_REQUIRES) {
             binding->times = command.data;
             return true;
         }
-        if (!Binding_add(*binding, command)) {
-            std::fprintf(stderr, "error: line %d: more than 255 commands for key $%02X\n",
-                         line_number_, key);
-            return false;
-        }
+        if (!Binding_add(*binding, command))
+            return messages_.fail_at_line(format("more than 255 commands for key $%02X", key));
         return true;
-    }
-
-    bool limit_error(const char* reason) {
-        std::fprintf(stderr, "error: line %d: %s\n", line_number_, reason);
-        return false;
     }
 
     Config& config_;
     Definitions& definitions_;
+    Messages& messages_;
     ParseContext context_;
-    int line_number_ = 0;
 };
 
 }  // namespace
 
-bool Config_parse(Config& config, InputStream& in, Definitions& definitions,
+bool Config_parse(Config& config, InputStream& in, Definitions& definitions, Messages& messages,
                   bool ignoreMissingPorts) {
-    return FileParser(config, definitions, ignoreMissingPorts).parse(in);
+    return FileParser(config, definitions, messages, ignoreMissingPorts).parse(in);
 }
 
 }  // namespace vorlanex

@@ -4,22 +4,13 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "language/commands.h"
+#include "language/escape.h"
+#include "language/parser.h"
+
 namespace vorlanex {
 
 namespace {
-
-constexpr std::size_t kMaxLineLength = 4095;
-
-constexpr std::array<const char*, 29> kActionNames = {
-    "set",     "invert",   "increase", "decrease", "tristate", "sleep", "exec",    "clear",
-    "unknown", "meta",     "down",     "up",       "type",     "boot",  "swap",    "press",
-    "sleep",   "using",    "save",     "restore",  "requires", "map",   "version", "state",
-    "lock",    "password", "memorize", "recall",   "speed",
-};
-
-const char* action_name(std::uint8_t action) {
-    return action < kActionNames.size() ? kActionNames[action] : "unknown";
-}
 
 [[gnu::format(printf, 2, 3)]] void appendf(std::string& out, const char* format, ...) {
     char buffer[128];
@@ -35,40 +26,9 @@ char port_letter(std::uint8_t port) {
     return static_cast<char>('a' + port);
 }
 
-// Bytes that a later read would take for something else are written as
-// decimal escapes: "#" starts a comment, and on the immediate binding a ":"
-// would make a key prefix and an "=" after nothing but blanks a definition
-// of "type".
-void append_escaped(std::string_view text, bool immediate, std::string& out) {
-    const std::size_t first_non_blank = text.find_first_not_of(" \t");
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const bool leading_equals = byte == '=' && i == first_non_blank;
-        const bool confusing = byte == '#' || (immediate && (byte == ':' || leading_equals));
-        if (byte == '\n') {
-            out += "\\n";
-        } else if (byte == '\f') {
-            out += "\\f";
-        } else if (byte == '\r') {
-            out += "\\r";
-        } else if (byte == '\\') {
-            out += "\\\\";
-        } else if (confusing || byte < 0x20 || (byte >= 0x80 && byte <= 0xBF) || byte >= 0xE0) {
-            appendf(out, "\\{%d}", byte);
-        } else {
-            out.push_back(static_cast<char>(byte));
-        }
-    }
-}
-
-std::uint16_t index_of(const Command& command) {
-    return static_cast<std::uint16_t>(command.mask + 256 * command.data);
-}
-
-bool missing_entry(const char* table, std::uint16_t index) {
-    std::fprintf(stderr, "error: the configuration refers to %s entry %u, which it does not hold\n",
-                 table, index);
-    return false;
+bool missing_entry(Messages& messages, const char* table, std::uint16_t index) {
+    return messages.fail(format(
+        "error: the configuration refers to %s entry %u, which it does not hold", table, index));
 }
 
 int lowest_bit(std::uint8_t mask) {
@@ -98,67 +58,73 @@ void Expansion_print(const Expansion& expansion, std::string& out) {
             line(expansion.latch_pin), port(expansion.enable_pin), line(expansion.enable_pin));
 }
 
-bool Command_print(const Config& config, const Command& command, bool immediate, std::string& out) {
-    const char* name = action_name(command.action);
+namespace {
+
+void append_line(const Command& command, const char* name, std::string& out) {
+    const int low = lowest_bit(command.mask);
+    const int high = highest_bit(command.mask);
+    if (low == high) {
+        appendf(out, "%s port %c bit %d ", name, port_letter(command.port), low);
+    } else {
+        appendf(out, "%s port %c bits %d-%d ", name, port_letter(command.port), low, high);
+    }
+}
+
+}  // namespace
+
+bool Command_print(const Config& config, const Command& command, bool immediate, std::string& out,
+                   Messages& messages) {
+    const CommandInfo& info = command_info(command.action);
+    const std::string name(info.name);
     if (command.policy == POLICY_EVEN) out += "0 ";
     if (command.policy == POLICY_ODD) out += "1 ";
-    switch (command.action) {
-        case ACTION_TYPE: {
-            const std::uint16_t index = index_of(command);
-            if (index >= config.string_table.size()) return missing_entry("text", index);
-            appendf(out, "%s ", name);
-            append_escaped(config.string_table[index], immediate, out);
-            out += '\n';
-            return true;
+    switch (info.writes) {
+        case Writes::Text: {
+            const std::uint16_t index = Command_index(command);
+            if (index >= config.string_table.size()) return missing_entry(messages, "text", index);
+            appendf(out, "%s ", name.c_str());
+            out += escape_text(config.string_table[index], immediate);
+            break;
         }
-        case ACTION_BOOT:
-        case ACTION_SAVE:
-        case ACTION_RESTORE:
+        case Writes::Bare:
             out += name;
             break;
-        case ACTION_SLEEP:
-            appendf(out, "%s %d", name, index_of(command));
+        case Writes::Sleep:
+            appendf(out, "%s %d", name.c_str(), Command_index(command));
             break;
-        case ACTION_LONG_SLEEP: {
-            const std::uint16_t index = index_of(command);
-            if (index >= config.longs.size()) return missing_entry("long sleep", index);
-            appendf(out, "%s %d", name, static_cast<std::int32_t>(config.longs[index]));
+        case Writes::LongSleep: {
+            const std::uint16_t index = Command_index(command);
+            if (index >= config.longs.size()) return missing_entry(messages, "long sleep", index);
+            appendf(out, "%s %d", name.c_str(), static_cast<std::int32_t>(config.longs[index]));
             break;
         }
-        case ACTION_USING:
-            appendf(out, "%s %s", name, command.data ? "MT8808" : "CD74HC22106");
+        case Writes::Switch:
+            appendf(out, "%s %s", name.c_str(), command.data ? "MT8808" : "CD74HC22106");
             break;
-        case ACTION_SPEED:
-            appendf(out, "%s %s", name, command.data ? "fast" : "slow");
+        case Writes::Speed:
+            appendf(out, "%s %s", name.c_str(), command.data ? "fast" : "slow");
             break;
-        case ACTION_EXEC:
-        case ACTION_META:
-        case ACTION_DOWN:
-        case ACTION_UP:
-        case ACTION_PRESS:
-            appendf(out, "%s $%02X", name, command.data);
+        case Writes::Value:
+            appendf(out, "%s $%02X", name.c_str(), command.data);
             break;
-        case ACTION_SWAP:
-            appendf(out, "%s $%02X $%02X", name, command.mask, command.data);
+        case Writes::KeyPair:
+            appendf(out, "%s $%02X $%02X", name.c_str(), command.mask, command.data);
             break;
-        default: {
-            const int low = lowest_bit(command.mask);
-            const int high = highest_bit(command.mask);
-            if (low == high) {
-                appendf(out, "%s port %c bit %d ", name, port_letter(command.port), low);
-            } else {
-                appendf(out, "%s port %c bits %d-%d ", name, port_letter(command.port), low, high);
-            }
-            if (command.action == ACTION_SET || command.action == ACTION_MAP) {
-                appendf(out, "$%02X", command.data);
-            }
-        }
+        case Writes::LineValue:
+            append_line(command, name.c_str(), out);
+            appendf(out, "$%02X", command.data);
+            break;
+        case Writes::Line:
+        case Writes::Unknown:
+            append_line(command, name.c_str(), out);
+            break;
     }
     out += '\n';
     return true;
 }
 
-bool Binding_print(const Config& config, const Binding& binding, std::string& out) {
+bool Binding_print(const Config& config, const Binding& binding, std::string& out,
+                   Messages& messages) {
     const bool immediate = binding.key == KEY_IMMEDIATE;
     if (binding.times != 0) {
         if (!immediate) Key_print(binding.key, out);
@@ -167,23 +133,21 @@ bool Binding_print(const Config& config, const Binding& binding, std::string& ou
     for (const Command& command : binding.commands) {
         const std::size_t line_start = out.size();
         if (!immediate) Key_print(binding.key, out);
-        if (!Command_print(config, command, immediate, out)) return false;
-        // Escapes make a text longer; a line past the reader's 4095
-        // characters would read back as two statements.
+        if (!Command_print(config, command, immediate, out, messages)) return false;
+        // Escapes make a text longer; the reader refuses a line past its limit.
         if (out.size() - line_start - 1 > kMaxLineLength) {
-            std::fprintf(
-                stderr, "error: the text of a binding for $%02X is too long to write as one line\n",
-                binding.key);
-            return false;
+            return messages.fail(
+                format("error: the text of a binding for $%02X is too long to write as one line",
+                       binding.key));
         }
     }
     return true;
 }
 
-bool Config_print(const Config& config, std::string& out) {
+bool Config_print(const Config& config, std::string& out, Messages& messages) {
     if (config.expansion) Expansion_print(*config.expansion, out);
     for (const Binding& binding : config.bindings) {
-        if (!Binding_print(config, binding, out)) return false;
+        if (!Binding_print(config, binding, out, messages)) return false;
     }
     return true;
 }

@@ -1,7 +1,6 @@
 #include "strings/strings.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <unordered_set>
 
@@ -23,10 +22,6 @@ bool Definitions::add(std::string_view name, std::string_view text) {
     return added;
 }
 
-const Definition* StringList_get_definition(const Definitions& table, std::string_view name) {
-    return table.find(name);
-}
-
 bool StringList_has_definition(const Definitions& table, std::string_view name) {
     return table.find(name) != nullptr;
 }
@@ -35,16 +30,14 @@ bool StringList_add_definition(Definitions& table, std::string_view name, std::s
     return table.add(name, text);
 }
 
-void report_self_reference(std::string_view name) {
-    std::fprintf(stderr, "error: '%.*s': symbol refers to itself\n", static_cast<int>(name.size()),
-                 name.data());
+std::string self_reference(std::string_view name) {
+    return word_error(name, "symbol refers to itself");
 }
 
 namespace {
 
-void report_too_large(std::string_view name) {
-    std::fprintf(stderr, "error: '%.*s': symbol expands beyond %zu words\n",
-                 static_cast<int>(name.size()), name.data(), kMaxStatementWords);
+std::string too_large(std::string_view name) {
+    return word_error(name, format("symbol expands beyond %zu words", kMaxStatementWords));
 }
 
 // The tokens strtok_r would cut from the text, as views into it: runs of
@@ -70,9 +63,9 @@ std::vector<std::string_view> tokenize(std::string_view text, std::string_view d
 // one definition being expanded.
 class Expander {
   public:
-    Expander(StringList& list, const Definitions& definitions, std::string_view delimiters,
-             bool quiet)
-        : list_(list), definitions_(definitions), delimiters_(delimiters), quiet_(quiet) {}
+    Expander(StringList& list, const Definitions& definitions, Messages& messages,
+             std::string_view delimiters)
+        : list_(list), definitions_(definitions), messages_(messages), delimiters_(delimiters) {}
 
     bool run(std::string_view text) {
         frames_.push_back(Frame{nullptr, tokenize(text, delimiters_), 0});
@@ -102,10 +95,7 @@ class Expander {
             list_.items.emplace_back(token);
             return true;
         }
-        if (active_.contains(definition->name)) {
-            if (!quiet_) report_self_reference(definition->name);
-            return false;
-        }
+        if (active_.contains(definition->name)) return messages_.fail(self_reference(definition->name));
         if (++substitutions_ > kMaxSubstitutions) return fail_too_large();
         if (frames_.size() == 1) outermost_ = definition;
         active_.insert(definition->name);
@@ -115,15 +105,14 @@ class Expander {
 
     bool fail_too_large() {
         // Name the symbol the user wrote in the statement.
-        if (!quiet_)
-            report_too_large(outermost_ != nullptr ? std::string_view(outermost_->name) : "");
-        return false;
+        return messages_.fail(
+            too_large(outermost_ != nullptr ? std::string_view(outermost_->name) : ""));
     }
 
     StringList& list_;
     const Definitions& definitions_;
+    Messages& messages_;
     std::string_view delimiters_;
-    bool quiet_;
     std::vector<Frame> frames_;
     std::unordered_set<std::string_view> active_;
     std::size_t substitutions_ = 0;
@@ -133,9 +122,9 @@ class Expander {
 }  // namespace
 
 bool StringList_append_tokenized(StringList& list, std::string_view text,
-                                 const Definitions& definitions, std::string_view delimiters,
-                                 bool quiet) {
-    return Expander(list, definitions, delimiters, quiet).run(text);
+                                 const Definitions& definitions, Messages& messages,
+                                 std::string_view delimiters) {
+    return Expander(list, definitions, messages, delimiters).run(text);
 }
 
 std::optional<std::string_view> StringList_get(const StringList& list, int index) {

@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "strings/messages.h"
+
 namespace vorlanex {
 
 /// The delimiter set of the language: blank and tab.
@@ -56,14 +58,12 @@ class Definitions {
     std::size_t longest_name_ = 0;
 };
 
-/// The definition of that name, or none.
-const Definition* StringList_get_definition(const Definitions& table, std::string_view name);
 bool StringList_has_definition(const Definitions& table, std::string_view name);
 /// False, with the first definition left in force, when the name exists.
 bool StringList_add_definition(Definitions& table, std::string_view name, std::string_view text);
 
-/// Writes the one message for a symbol that leads back to itself.
-void report_self_reference(std::string_view name);
+/// The one message for a symbol that leads back to itself.
+std::string self_reference(std::string_view name);
 
 struct StringList {
     std::vector<std::string> items;
@@ -71,11 +71,11 @@ struct StringList {
 };
 
 /// Appends every token of `text` with definitions substituted. False after an
-/// "error: " message (unless `quiet`) when a symbol refers to itself or the
-/// expansion passes the bounds above; the list then holds what was appended.
+/// "error: " message when a symbol refers to itself or the expansion passes
+/// the bounds above; the list then holds what was appended.
 bool StringList_append_tokenized(StringList& list, std::string_view text,
-                                 const Definitions& definitions, std::string_view delimiters = ws,
-                                 bool quiet = false);
+                                 const Definitions& definitions, Messages& messages,
+                                 std::string_view delimiters = ws);
 
 /// The item at `index`, or none when the index is negative or past the end.
 std::optional<std::string_view> StringList_get(const StringList& list, int index);

@@ -10,7 +10,11 @@ namespace vorlanex {
 std::optional<Bytes> controller_image(Session& session, const Bytes& input,
                                       bool ignoreMissingPorts) {
     Config config;
-    if (!Config_load(config, input, session.definitions, ignoreMissingPorts)) return std::nullopt;
+    Messages messages;
+    const bool loaded =
+        Config_load(config, input, session.definitions, messages, ignoreMissingPorts);
+    print(messages);
+    if (!loaded) return std::nullopt;
     Bytes image;
     Config_write(config, image);
     if (image.size() > kMaxControllerImage) {

@@ -49,10 +49,15 @@ int convert(Session& session, const Words& words) {
     }
 
     Config config;
-    if (!Config_load(config, *input, session.definitions, false)) return 1;
+    Messages messages;
+    const bool loaded = Config_load(config, *input, session.definitions, messages, false);
+    print(messages);
+    if (!loaded) return 1;
     std::string content;
     if (as_text) {
-        if (!Config_print(config, content)) return 1;
+        const bool printed = Config_print(config, content, messages);
+        print(messages);
+        if (!printed) return 1;
     } else {
         Bytes image;
         Config_write(config, image);

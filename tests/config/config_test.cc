@@ -8,9 +8,7 @@ namespace {
 TEST(Config, RecordsStartWithTheirDefaults) {
     const Binding binding;
     EXPECT_EQ(binding.key, 0xFE);
-    EXPECT_EQ(binding.state, 0x40);
     EXPECT_EQ(binding.times, 1);
-    EXPECT_EQ(binding.counter, 1);
     EXPECT_EQ(binding.num_commands(), 0u);
     EXPECT_EQ(Command{}, (Command{8, 0, 0xFF, 0xFF, 0x00}));
     const Config config;
@@ -64,6 +62,16 @@ TEST(Config, AppendsRefuseToPassTheImageLimits) {
     EXPECT_EQ(config.num_longs(), 65535u);
     for (std::size_t i = 0; i < kMaxTableEntries; ++i) ASSERT_TRUE(Config_add_binding(config, {}));
     EXPECT_FALSE(Config_add_binding(config, {}));
+}
+
+TEST(Command, TableIndexTravelsLowByteInMaskHighByteInData) {
+    for (const std::uint16_t index : {0x0000, 0x00FF, 0x1234, 0xFFFF}) {
+        Command command;
+        Command_set_index(command, index);
+        EXPECT_EQ(command.mask, index & 0xFF);
+        EXPECT_EQ(command.data, index >> 8);
+        EXPECT_EQ(Command_index(command), index);
+    }
 }
 
 TEST(Expansion, SetNumPortsGivesZeroedPortValues) {

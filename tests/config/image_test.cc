@@ -11,8 +11,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The configuration of the worked example and its 39 bytes.
-Config worked_example() {
+// A configuration with one record of every kind (an expansion, a keyed
+// binding with a text and a long sleep, an immediate command with a policy, a
+// string, a long value) and its 39 bytes.
+Config every_record_kind() {
     Config config;
     Expansion expansion;
     Expansion_set_num_ports(expansion, 1);
@@ -31,17 +33,17 @@ Config worked_example() {
     return config;
 }
 
-const Bytes kWorkedExample = {0x1C, 0xCF,  // magic
-                              0xFB, 0x01, 0x00, 0x01, 0x02,
-                              0x0B,  // expansion: 1 port, clock a0, data a1, latch a2, enable b3
-                              0x32, 0x01, 0x02,  // binding: key 0x32, times 1, 2 commands
-                              0x0C, 0x00, 0x00, 0x00, 0x00,  // type string 0
-                              0x10, 0x00, 0x00, 0x00, 0x00,  // long sleep, longs entry 0
-                              0xFE, 0x01, 0x01,              // immediate binding, 1 command
-                              0x00, 0x60, 0x00, 0x08, 0x01,  // set a3 1, odd policy
-                              0xFD, 0x68, 0x69, 0x00,        // string 0: "hi"
-                              0xFC, 0x00, 0x00, 0x01, 0x00,  // long 0: 65536
-                              0xFF};
+const Bytes kEveryRecordKind = {0x1C, 0xCF,  // magic
+                                0xFB, 0x01, 0x00, 0x01, 0x02,
+                                0x0B,  // expansion: 1 port, clock a0, data a1, latch a2, enable b3
+                                0x32, 0x01, 0x02,  // binding: key 0x32, times 1, 2 commands
+                                0x0C, 0x00, 0x00, 0x00, 0x00,  // type string 0
+                                0x10, 0x00, 0x00, 0x00, 0x00,  // long sleep, longs entry 0
+                                0xFE, 0x01, 0x01,              // immediate binding, 1 command
+                                0x00, 0x60, 0x00, 0x08, 0x01,  // set a3 1, odd policy
+                                0xFD, 0x68, 0x69, 0x00,        // string 0: "hi"
+                                0xFC, 0x00, 0x00, 0x01, 0x00,  // long 0: 65536
+                                0xFF};
 
 Bytes write(const Config& config) {
     Bytes out;
@@ -59,19 +61,19 @@ struct ReadOutcome {
 ReadOutcome read(const Bytes& bytes) {
     InputStream in(bytes);
     ReadOutcome outcome;
-    ::testing::internal::CaptureStderr();
-    outcome.result = Config_read(outcome.config, in);
-    outcome.messages = ::testing::internal::GetCapturedStderr();
+    Messages messages;
+    outcome.result = Config_read(outcome.config, in, messages);
+    outcome.messages = messages.joined();
     outcome.position = in.position();
     return outcome;
 }
 
-TEST(Image, WorkedExampleWritesAndReadsBack) {
-    ASSERT_EQ(kWorkedExample.size(), 39u);
-    EXPECT_EQ(write(worked_example()), kWorkedExample);
-    const ReadOutcome outcome = read(kWorkedExample);
+TEST(Image, EveryRecordKindWritesAndReadsBack) {
+    ASSERT_EQ(kEveryRecordKind.size(), 39u);
+    EXPECT_EQ(write(every_record_kind()), kEveryRecordKind);
+    const ReadOutcome outcome = read(kEveryRecordKind);
     EXPECT_EQ(outcome.result, ReadResult::Image);
-    EXPECT_EQ(outcome.config, worked_example());
+    EXPECT_EQ(outcome.config, every_record_kind());
     EXPECT_EQ(outcome.messages, "");
 }
 
@@ -92,7 +94,7 @@ TEST(Image, RecordsInAnyOrderReadTheSame) {
                              0x08, 0x01, 0xFB, 0x01, 0x00, 0x01, 0x02, 0x0B};
     const ReadOutcome outcome = read(reordered);
     EXPECT_EQ(outcome.result, ReadResult::Image);
-    EXPECT_EQ(write(outcome.config), kWorkedExample);
+    EXPECT_EQ(write(outcome.config), kEveryRecordKind);
 }
 
 TEST(Image, BindingRecordsOfOneKeyStaySeparate) {
@@ -126,10 +128,10 @@ TEST(Image, InputWithoutTheMagicIsLeftForTheTextParser) {
 }
 
 TEST(Image, EveryTruncationIsCompleteOrBroken) {
-    const Config full = worked_example();
+    const Config full = every_record_kind();
     std::set<std::size_t> complete;
-    for (std::size_t cut = 2; cut < kWorkedExample.size(); ++cut) {
-        const Bytes prefix(kWorkedExample.begin(), kWorkedExample.begin() + cut);
+    for (std::size_t cut = 2; cut < kEveryRecordKind.size(); ++cut) {
+        const Bytes prefix(kEveryRecordKind.begin(), kEveryRecordKind.begin() + cut);
         const ReadOutcome outcome = read(prefix);
         if (outcome.result == ReadResult::Broken) {
             EXPECT_TRUE(outcome.messages.starts_with("error: ")) << cut;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 namespace vorlanex {
@@ -13,12 +12,6 @@ struct KeyCase {
     int code;  // -1: refused
     const char* message;
 };
-
-std::string captured_run(const std::function<void()>& body) {
-    ::testing::internal::CaptureStderr();
-    body();
-    return ::testing::internal::GetCapturedStderr();
-}
 
 std::ostream& operator<<(std::ostream& out, const KeyCase& c) {
     return out << '"' << c.text << '"';
@@ -35,11 +28,11 @@ TEST_P(KeyParse, GivesTheCodeOrRefuses) {
     defs.add("PONG", "$PING");
     std::uint8_t code = 0x77;
     bool accepted = false;
-    const std::string messages =
-        captured_run([&] { accepted = Key_parse(code, GetParam().text, defs); });
+    Messages messages;
+    accepted = Key_parse(code, GetParam().text, defs, messages);
     EXPECT_EQ(accepted, GetParam().code >= 0);
     EXPECT_EQ(code, accepted ? GetParam().code : 0x77);  // unchanged on failure
-    EXPECT_EQ(messages, GetParam().message);
+    EXPECT_EQ(messages.joined(), GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -79,11 +72,11 @@ class ParseData : public ::testing::TestWithParam<DataCase> {};
 TEST_P(ParseData, GivesTheByteOrRefuses) {
     std::uint8_t value = 0x77;
     bool accepted = false;
-    const std::string messages =
-        captured_run([&] { accepted = parseData(std::string_view(GetParam().text), value, {}); });
+    Messages messages;
+    accepted = parseData(std::string_view(GetParam().text), value, {}, messages);
     EXPECT_EQ(accepted, GetParam().value >= 0);
     EXPECT_EQ(value, accepted ? GetParam().value : 0x77);
-    EXPECT_EQ(messages, GetParam().message);
+    EXPECT_EQ(messages.joined(), GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ParseData, NoWordIsNoValue) {
     std::uint8_t value = 3;
-    EXPECT_FALSE(parseData(std::nullopt, value, {}));
+    Messages messages;
+    EXPECT_FALSE(parseData(std::nullopt, value, {}, messages));
     EXPECT_EQ(value, 3);
 }
 

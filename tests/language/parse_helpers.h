@@ -1,4 +1,4 @@
-// Parsing configuration text in a test, with what it wrote to standard error.
+// Parsing configuration text in a test, with the messages it gave.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@ struct Parsed {
     bool ok = false;
     Config config;
     std::string messages;
+    std::vector<int> lines;  ///< the line each message belongs to
 };
 
 inline Parsed parse_text(const std::string& text, bool ignoreMissingPorts = false,
@@ -23,10 +24,12 @@ inline Parsed parse_text(const std::string& text, bool ignoreMissingPorts = fals
     Parsed parsed;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     InputStream in({bytes, text.size()});
-    ::testing::internal::CaptureStderr();
-    parsed.ok =
-        Config_parse(parsed.config, in, definitions ? *definitions : own, ignoreMissingPorts);
-    parsed.messages = ::testing::internal::GetCapturedStderr();
+    Messages messages;
+    parsed.ok = Config_parse(parsed.config, in, definitions ? *definitions : own, messages,
+                             ignoreMissingPorts);
+    parsed.messages = messages.joined();
+    parsed.lines.clear();
+    for (const Message& message : messages.list()) parsed.lines.push_back(message.line);
     return parsed;
 }
 

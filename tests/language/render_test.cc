@@ -16,7 +16,9 @@ using testing::parse_text;
 
 std::string render(const Config& config) {
     std::string out;
-    EXPECT_TRUE(Config_print(config, out));
+    Messages messages;
+    EXPECT_TRUE(Config_print(config, out, messages));
+    EXPECT_TRUE(messages.empty());
     return out;
 }
 
@@ -82,11 +84,16 @@ TEST(Render, TypeTextsAreEscapedToReadBackAsTheSameBytes) {
 }
 
 TEST(Render, EntriesBeyondTheirTablesFail) {
-    for (const std::uint8_t action : {ACTION_TYPE, ACTION_LONG_SLEEP}) {
+    const std::pair<std::uint8_t, const char*> cases[] = {
+        {ACTION_TYPE, "error: the configuration refers to text entry 2, which it does not hold\n"},
+        {ACTION_LONG_SLEEP,
+         "error: the configuration refers to long sleep entry 2, which it does not hold\n"},
+    };
+    for (const auto& [action, message] : cases) {
         std::string out;
-        ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(Config_print(config_with(0x11, Command{action, 0, 2, 0, 0}), out));
-        EXPECT_TRUE(::testing::internal::GetCapturedStderr().starts_with("error: "));
+        Messages messages;
+        EXPECT_FALSE(Config_print(config_with(0x11, Command{action, 0, 2, 0, 0}), out, messages));
+        EXPECT_EQ(messages.joined(), message);
     }
 }
 
@@ -95,9 +102,9 @@ TEST(Render, LinesTheReaderWouldSplitAreRefused) {
     Config_add_string(config, std::string(4000, '\x01'));  // each byte becomes "\{1}"
     Binding_add(*Config_get_or_create_binding(config, 0x11), Command{ACTION_TYPE, 0, 0, 0, 0});
     std::string out;
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(Config_print(config, out));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+    Messages messages;
+    EXPECT_FALSE(Config_print(config, out, messages));
+    EXPECT_EQ(messages.joined(),
               "error: the text of a binding for $11 is too long to write as one line\n");
 }
 

@@ -10,7 +10,9 @@ namespace {
 
 std::vector<std::string> tokens(const std::string& text, const Definitions& definitions = {}) {
     StringList list;
-    EXPECT_TRUE(StringList_append_tokenized(list, text, definitions));
+    Messages messages;
+    EXPECT_TRUE(StringList_append_tokenized(list, text, definitions, messages));
+    EXPECT_TRUE(messages.empty());
     return list.items;
 }
 
@@ -27,7 +29,8 @@ TEST(StringList, SplitsAtBlanksAndTabsOnly) {
 
 TEST(StringList, GetIsNoneOutsideTheList) {
     StringList list;
-    ASSERT_TRUE(StringList_append_tokenized(list, "x y", {}));
+    Messages messages;
+    ASSERT_TRUE(StringList_append_tokenized(list, "x y", {}, messages));
     EXPECT_EQ(StringList_get(list, 0), "x");
     EXPECT_EQ(StringList_get(list, 1), "y");
     EXPECT_EQ(StringList_get(list, 2), std::nullopt);
@@ -60,9 +63,9 @@ TEST(Definitions, FirstDefinitionStaysInForce) {
     EXPECT_FALSE(StringList_add_definition(defs, "X", "6"));
     EXPECT_TRUE(StringList_add_definition(defs, "x", "7"));
     ASSERT_TRUE(StringList_has_definition(defs, "X"));
-    EXPECT_EQ(StringList_get_definition(defs, "X")->text, "5");
-    EXPECT_EQ(StringList_get_definition(defs, "x")->text, "7");
-    EXPECT_EQ(StringList_get_definition(defs, "Y"), nullptr);
+    EXPECT_EQ(defs.find("X")->text, "5");
+    EXPECT_EQ(defs.find("x")->text, "7");
+    EXPECT_EQ(defs.find("Y"), nullptr);
 }
 
 struct FailingCase {
@@ -82,9 +85,9 @@ TEST_P(SelfReference, FailsNamingTheSymbol) {
     for (const auto& [name, text] : GetParam().definitions)
         StringList_add_definition(defs, name, text);
     StringList list;
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(StringList_append_tokenized(list, GetParam().statement, defs));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), GetParam().message);
+    Messages messages;
+    EXPECT_FALSE(StringList_append_tokenized(list, GetParam().statement, defs, messages));
+    EXPECT_EQ(messages.joined(), GetParam().message);
 }
 
 // Exponential growth: each level doubles the words of the one below.
@@ -114,14 +117,13 @@ TEST(StringList, ExpandsToExactly65536Words) {
     Definitions defs;
     for (const auto& [name, text] : doubling(16, "w")) StringList_add_definition(defs, name, text);
     StringList list;
-    EXPECT_TRUE(StringList_append_tokenized(list, "L16", defs));
+    Messages messages;
+    EXPECT_TRUE(StringList_append_tokenized(list, "L16", defs, messages));
     EXPECT_EQ(list.items.size(), 65536u);
 
     StringList longer;
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(StringList_append_tokenized(longer, "L16 one_more", defs));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "error: 'L16': symbol expands beyond 65536 words\n");
+    EXPECT_FALSE(StringList_append_tokenized(longer, "L16 one_more", defs, messages));
+    EXPECT_EQ(messages.joined(), "error: 'L16': symbol expands beyond 65536 words\n");
 }
 
 TEST(StringList, LongChainsOfDefinitionsNeedNoDeepRecursion) {

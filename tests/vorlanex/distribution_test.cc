@@ -1,7 +1,11 @@
 // What a user installs: the files, the manual page and the shell completion.
 #include <gtest/gtest.h>
 
-#include "language/grammar.h"
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "language/commands.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "vorlanex/front_end.h"
@@ -16,6 +20,16 @@ using testing::TempDir;
 
 const std::string kManualPage = VORLANEX_BUILD_DIR "/doc/vorlanex.1";
 
+std::set<std::string> keywords_of_the_language() {
+    std::set<std::string> words;
+    for (const CommandInfo& command : kCommands) {
+        for (const std::string_view keyword : command.keywords) {
+            if (!keyword.empty()) words.emplace(keyword);
+        }
+    }
+    return words;
+}
+
 TEST(Distribution, InstallLaysOutEveryFile) {
     TempDir root;
     testing::ProgramRun install;
@@ -29,6 +43,15 @@ TEST(Distribution, InstallLaysOutEveryFile) {
           "/usr/share/doc/vorlanex/examples/hello.conf"}) {
         EXPECT_TRUE(file_exists(root.path() + file)) << file;
     }
+    // logind grants the seat's user access in 73-seat-late.rules, which must
+    // come after the rule that tags the controller.
+    int rules = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(root.path() + "/usr/lib/udev/rules.d")) {
+        ++rules;
+        EXPECT_LT(entry.path().filename().string(), "73-seat-late.rules");
+    }
+    EXPECT_EQ(rules, 1);
     testing::ProgramRun version;
     version.args = {root.path() + "/usr/bin/vorlanex", "--version"};
     EXPECT_TRUE(run_program(version).out.starts_with("Vorlanex v1.6\n"));
@@ -41,7 +64,6 @@ TEST(Distribution, TheUdevRuleGrantsBothFacesBeforeLogindAppliesIt) {
     EXPECT_NE(rule.find(R"(ATTR{idVendor}=="16c0", ATTR{idProduct}=="05dc", TAG+="uaccess")"),
               std::string::npos);
     EXPECT_NE(rule.find("#SUBSYSTEM==\"usb\", ATTR{idVendor}==\"1209\""), std::string::npos);
-    EXPECT_LT(std::string("60-vorlanex.rules"), std::string("73-seat-late.rules"));
 }
 
 TEST(Distribution, TheManualPageRendersWithoutWarnings) {
@@ -58,8 +80,8 @@ TEST(Distribution, TheManualPageNamesEveryKeywordAndOption) {
     text.args = {"groff", "-man", "-rHY=0", "-Tutf8", "-P", "-cbou", kManualPage};
     const std::string page = run_program(text).out;
     ASSERT_FALSE(page.empty());
-    for (const Keyword& keyword : keywords) {
-        EXPECT_NE(page.find(std::string(keyword.word)), std::string::npos) << keyword.word;
+    for (const std::string& keyword : keywords_of_the_language()) {
+        EXPECT_NE(page.find(keyword), std::string::npos) << keyword;
     }
     for (std::string_view option : long_option_names()) {
         EXPECT_NE(page.find("--" + std::string(option)), std::string::npos) << option;
@@ -77,6 +99,19 @@ std::string complete(const std::string& line_words, int cword) {
                      "; _vorlanex; printf '%s\\n' \"${COMPREPLY[@]}\""};
     bash.env = {"PATH=" VORLANEX_BUILD_DIR "/bin:/usr/bin:/bin"};
     return run_program(bash).out;
+}
+
+// A keyword added to the language must reach the completion too.
+TEST(Distribution, CompletionOffersEveryKeywordOfTheLanguage) {
+    testing::ProgramRun bash;
+    bash.args = {"bash", "-c",
+                 "source " VORLANEX_SOURCE_DIR "/dist/vorlanex.bash; _vorlanex_words"};
+    std::istringstream offered(run_program(bash).out);
+    std::set<std::string> words;
+    for (std::string word; offered >> word;) words.insert(word);
+    std::set<std::string> expected = keywords_of_the_language();
+    expected.insert({"convert", "configure", "update", "reset"});
+    EXPECT_EQ(words, expected);
 }
 
 TEST(Distribution, CompletionOffersSubCommandsKeywordsAndKeys) {
