@@ -24,7 +24,7 @@ constexpr std::array<PinField, 4> kPins = {{
 
 // "a3" is 0x03, "b5" 0x0D: the pin in bits 0-2, bit 3 set for port b. The
 // number is checked before the port letter.
-std::optional<std::uint8_t> parsePin(std::string_view value, Messages& messages) {
+std::optional<std::uint8_t> parse_pin(std::string_view value, Messages& messages) {
     const auto number = value.size() < 2 ? std::nullopt : read_number(value.substr(1), 10);
     if (!number) {
         messages.add(word_error(value, "invalid pin number"));
@@ -85,7 +85,7 @@ bool Expansion_parse(Expansion& expansion, std::string_view statement,
         }
         for (std::size_t p = 0; p < kPins.size(); ++p) {
             if (!equal_ignoring_case(name, kPins[p].name)) continue;
-            const auto pin = parsePin(value, messages);
+            const auto pin = parse_pin(value, messages);
             if (!pin) return false;
             expansion.*kPins[p].field = *pin;
             found[p] = true;

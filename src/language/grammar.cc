@@ -68,7 +68,7 @@ std::string availablePorts(const Config& config) {
 
 // One line: "3" sets that bit's mask and the value 1. A missing word is no
 // bit either.
-bool readBit(Command& command, Word word, Messages& messages) {
+bool parseBit(Command& command, Word word, Messages& messages) {
     const auto number = word ? read_number(*word, 10) : std::nullopt;
     if (!number || low_byte(number->value) > 7) {
         if (word) fail(messages, word, "not a decimal bit number");
@@ -80,7 +80,7 @@ bool readBit(Command& command, Word word, Messages& messages) {
 }
 
 // Lines "2-5" within 0-7; a missing word leaves every line.
-bool readBits(Command& command, Word word, Messages& messages) {
+bool parseBits(Command& command, Word word, Messages& messages) {
     if (!word) {
         command.mask = 0xFF;
         return true;
@@ -109,7 +109,7 @@ bool is_compact(Word word) {
 }
 
 // "a3", "c0-7": the port letter and the lines in one word.
-bool parseCompactLines(Command& command, std::string_view word, const ParseContext& context) {
+bool parse_compact_lines(Command& command, std::string_view word, const ParseContext& context) {
     const int port = parsePort(word.substr(0, 1), context);
     if (port < 0) {
         fail(context.messages, word, "invalid line specification");
@@ -117,12 +117,13 @@ bool parseCompactLines(Command& command, std::string_view word, const ParseConte
     }
     command.port = static_cast<std::uint8_t>(port);
     const std::string_view lines = word.substr(1);
-    return lines.size() == 1 ? readBit(command, lines, context.messages)
-                             : readBits(command, lines, context.messages);
+    return lines.size() == 1 ? parseBit(command, lines, context.messages)
+                             : parseBits(command, lines, context.messages);
 }
 
 // "port a bit 3", "port b bits 4-7", each part optional; `p` moves past them.
-bool parseSpelledLines(Command& command, const Words& words, int& p, const ParseContext& context) {
+bool parse_spelled_lines(Command& command, const Words& words, int& p,
+                         const ParseContext& context) {
     if (equal(words.at(p), "port")) {
         const int port = parsePort(words.at(p + 1), context);
         if (port < 0) {
@@ -133,22 +134,22 @@ bool parseSpelledLines(Command& command, const Words& words, int& p, const Parse
         p += 2;
     }
     if (equal(words.at(p), "bit")) {
-        if (!readBit(command, words.at(p + 1), context.messages)) return false;
+        if (!parseBit(command, words.at(p + 1), context.messages)) return false;
         p += 2;
     }
     if (equal(words.at(p), "bits")) {
-        if (!readBits(command, words.at(p + 1), context.messages)) return false;
+        if (!parseBits(command, words.at(p + 1), context.messages)) return false;
         p += 2;
     }
     return true;
 }
 
-bool parseLineSpecification(Command& command, const Words& words, int p,
-                            const ParseContext& context) {
+bool parse_line_specification(Command& command, const Words& words, int p,
+                              const ParseContext& context) {
     if (is_compact(words.at(p))) {
-        if (!parseCompactLines(command, *words.at(p), context)) return false;
+        if (!parse_compact_lines(command, *words.at(p), context)) return false;
         ++p;
-    } else if (!parseSpelledLines(command, words, p, context)) {
+    } else if (!parse_spelled_lines(command, words, p, context)) {
         return false;
     }
     if (equal(words.at(p), "to") || equal(words.at(p), "=")) ++p;
@@ -159,14 +160,14 @@ bool parseLineSpecification(Command& command, const Words& words, int p,
     return true;
 }
 
-bool parseRequires(Command& command, Word word, Messages& messages) {
+bool parse_requires(Command& command, Word word, Messages& messages) {
     const auto number = word ? read_number(*word, 0) : std::nullopt;
     if (!number) return messages.fail("error: missing times for requires");
     command.data = low_byte(number->value);
     return true;
 }
 
-bool parseUsing(Command& command, Word word, Messages& messages) {
+bool parse_using(Command& command, Word word, Messages& messages) {
     if (!word) return messages.fail("error: missing crosspoint switch model for 'using'");
     if (word->find("22106") != std::string_view::npos) {
         command.data = 0;
@@ -179,7 +180,7 @@ bool parseUsing(Command& command, Word word, Messages& messages) {
     return true;
 }
 
-bool parseSpeed(Command& command, Word word, Messages& messages) {
+bool parse_speed(Command& command, Word word, Messages& messages) {
     if (!word) return messages.fail("error: missing value for 'speed' (use 'fast' or 'slow')");
     if (equal(word, "fast")) {
         command.data = 1;
@@ -191,14 +192,14 @@ bool parseSpeed(Command& command, Word word, Messages& messages) {
     return true;
 }
 
-bool parseSwapKey(std::uint8_t& field, Word word, const ParseContext& context) {
+bool parse_swap_key(std::uint8_t& field, Word word, const ParseContext& context) {
     if (!word) return context.messages.fail("error: swap: missing key spec");
     if (!parseData(word, field, context.definitions, context.messages))
         return fail(context.messages, word, "invalid key spec");
     return true;
 }
 
-bool parseValue(Command& command, Word word, const ParseContext& context) {
+bool parse_value(Command& command, Word word, const ParseContext& context) {
     if (!word) return true;
     if (!parseData(word, command.data, context.definitions, context.messages))
         return fail(context.messages, word, "invalid value");
@@ -208,7 +209,7 @@ bool parseValue(Command& command, Word word, const ParseContext& context) {
 // Reads "1m30s", "500", "2s", "1s500": numbers with unit suffixes. Only a
 // bare number at the very end is added; a later number for one unit
 // replaces an earlier one. A word that starts with no number is 0 ms.
-std::optional<std::uint32_t> parseDuration(std::string_view word) {
+std::optional<std::uint32_t> parse_duration(std::string_view word) {
     std::uint32_t ms = 0, seconds = 0, minutes = 0;
     std::uint16_t hours = 0;
     std::uint8_t days = 0;
@@ -249,17 +250,17 @@ std::optional<std::uint32_t> parseDuration(std::string_view word) {
     return ms + 1000u * seconds + 60000u * minutes + 3600000u * hours + 86400000u * days;
 }
 
-ParseResult tableFull(Messages& messages, const char* table) {
+ParseResult table_full(Messages& messages, const char* table) {
     messages.fail_at_line(format("more than 65535 %s", table));
     return ParseResult::TableFull;
 }
 
-ParseResult parseSleep(Command& command, Word word, ParseContext& context) {
+ParseResult parse_sleep(Command& command, Word word, ParseContext& context) {
     if (!word) {
         context.messages.add("error: missing duration for sleep");
         return ParseResult::Invalid;
     }
-    const auto duration = parseDuration(*word);
+    const auto duration = parse_duration(*word);
     if (!duration) {
         fail(context.messages, word, "invalid duration");
         return ParseResult::Invalid;
@@ -271,7 +272,7 @@ ParseResult parseSleep(Command& command, Word word, ParseContext& context) {
     command.action = ACTION_LONG_SLEEP;
     auto index = Config_has_long(context.config, *duration);
     if (!index) index = Config_add_long(context.config, *duration);
-    if (!index) return tableFull(context.messages, "long sleep durations");
+    if (!index) return table_full(context.messages, "long sleep durations");
     Command_set_index(command, *index);
     return ParseResult::Parsed;
 }
@@ -282,7 +283,7 @@ bool is_blank(char c) {
 
 // The text after the keyword, taken from the statement itself: past the
 // first word and exactly one more character (twice with a policy word).
-std::string_view typeText(std::string_view statement, bool policy) {
+std::string_view type_text(std::string_view statement, bool policy) {
     std::size_t pos = 0;
     for (int skips = policy ? 2 : 1; skips > 0; --skips) {
         while (pos < statement.size() && !is_blank(statement[pos])) ++pos;
@@ -291,41 +292,41 @@ std::string_view typeText(std::string_view statement, bool policy) {
     return statement.substr(pos);
 }
 
-ParseResult parseType(Command& command, std::string_view statement, bool policy,
-                      ParseContext& context) {
-    const std::string text = unescape_text(typeText(statement, policy), context.messages);
+ParseResult parse_type(Command& command, std::string_view statement, bool policy,
+                       ParseContext& context) {
+    const std::string text = unescape_text(type_text(statement, policy), context.messages);
     auto index = Config_has_string(context.config, text);
     if (!index) index = Config_add_string(context.config, text);
-    if (!index) return tableFull(context.messages, "texts to type");
+    if (!index) return table_full(context.messages, "texts to type");
     Command_set_index(command, *index);
     return ParseResult::Parsed;
 }
 
-bool checkNativePort(const Command& command, Messages& messages) {
+bool check_native_port(const Command& command, Messages& messages) {
     if (command.port < 2 || !command_info(command.action).native_port_only) return true;
     return messages.fail(command.action == ACTION_TRISTATE
                              ? "error: expanded port lines can not be tristated"
                              : "error: expanded port lines can not be mapped to keys");
 }
 
-bool parseArguments(Command& command, const CommandInfo& info, const Words& words, int first,
-                    ParseContext& context) {
+bool parse_arguments(Command& command, const CommandInfo& info, const Words& words, int first,
+                     ParseContext& context) {
     const Word argument = words.at(first);
     switch (info.reads) {
         case Reads::Times:
-            return parseRequires(command, argument, context.messages);
+            return parse_requires(command, argument, context.messages);
         case Reads::Switch:
-            return parseUsing(command, argument, context.messages);
+            return parse_using(command, argument, context.messages);
         case Reads::Speed:
-            return parseSpeed(command, argument, context.messages);
+            return parse_speed(command, argument, context.messages);
         case Reads::KeyPair:
-            return parseSwapKey(command.mask, argument, context) &&
-                   parseSwapKey(command.data, words.at(first + 1), context);
+            return parse_swap_key(command.mask, argument, context) &&
+                   parse_swap_key(command.data, words.at(first + 1), context);
         case Reads::Value:
-            return parseValue(command, argument, context);
+            return parse_value(command, argument, context);
         case Reads::Line:
-            return !argument || (parseLineSpecification(command, words, first, context) &&
-                                 checkNativePort(command, context.messages));
+            return !argument || (parse_line_specification(command, words, first, context) &&
+                                 check_native_port(command, context.messages));
         case Reads::Text:
         case Reads::Duration:
         case Reads::Nothing:
@@ -354,10 +355,10 @@ ParseResult Command_parse(Command& command, std::string_view statement, ParseCon
         return ParseResult::Invalid;
     }
     command.action = info->action;
-    if (info->reads == Reads::Text) return parseType(command, statement, keyword == 1, context);
-    if (info->reads == Reads::Duration) return parseSleep(command, words.at(keyword + 1), context);
-    return parseArguments(command, *info, words, keyword + 1, context) ? ParseResult::Parsed
-                                                                       : ParseResult::Invalid;
+    if (info->reads == Reads::Text) return parse_type(command, statement, keyword == 1, context);
+    if (info->reads == Reads::Duration) return parse_sleep(command, words.at(keyword + 1), context);
+    return parse_arguments(command, *info, words, keyword + 1, context) ? ParseResult::Parsed
+                                                                        : ParseResult::Invalid;
 }
 
 }  // namespace vorlanex
