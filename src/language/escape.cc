@@ -10,7 +10,7 @@ namespace {
 
 // The byte of the escape whose letter is at `i`, with `i` moved to the last
 // character the escape takes; none for an unknown escape.
-std::optional<long> escaped_byte(std::string_view text, std::size_t& i) {
+std::optional<std::int64_t> escaped_byte(std::string_view text, std::size_t& i) {
     switch (text[i]) {
         case '\\':
             return '\\';

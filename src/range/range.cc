@@ -12,8 +12,8 @@ namespace vorlanex {
 
 namespace {
 
-std::int32_t saturate(long value) {
-    return static_cast<std::int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
+std::int32_t saturate(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 bool is_space(char c) {
@@ -25,11 +25,10 @@ std::size_t skip_space(std::string_view text, std::size_t pos) {
     return pos;
 }
 
-// strtol's own saturation keeps a number far past 32 bits out of every
-// valid range instead of wrapping it into a small one.
+// Saturation keeps a number far past 32 bits out of every valid range
+// instead of wrapping it into a small one.
 std::int32_t number_at(std::string_view text, std::size_t pos) {
-    const std::string terminated(text.substr(pos));
-    return saturate(std::strtol(terminated.c_str(), nullptr, 0));
+    return saturate(number_or_zero(text.substr(pos)));
 }
 
 }  // namespace

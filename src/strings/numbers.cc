@@ -11,9 +11,14 @@ std::optional<ParsedNumber> read_number(std::string_view text, int base) {
     const char* begin = terminated.c_str();
     char* end = nullptr;
     errno = 0;
-    const long value = std::strtol(begin, &end, base);
+    const long long value = std::strtoll(begin, &end, base);
     if (end == begin || errno == ERANGE) return std::nullopt;
     return ParsedNumber{value, static_cast<std::size_t>(end - begin)};
+}
+
+std::int64_t number_or_zero(std::string_view text) {
+    const std::string terminated(text);
+    return std::strtoll(terminated.c_str(), nullptr, 0);
 }
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "language/keys.h"
+#include "strings/numbers.h"
 #include "vorlanex/operations.h"
 
 namespace vorlanex {
@@ -75,7 +76,7 @@ void keys() {
 void complain() {}
 
 std::uint16_t parse_delay(const char* text) {
-    return static_cast<std::uint16_t>(std::strtol(text, nullptr, 0) & 0xFFFF);
+    return static_cast<std::uint16_t>(number_or_zero(text) & 0xFFFF);
 }
 
 namespace {

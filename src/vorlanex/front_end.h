@@ -34,7 +34,8 @@ void keys();
 /// a terminal program on this platform has no such window, so it does nothing.
 void complain();
 
-/// The -D argument: strtol with base 0, cut to 16 bits; no number gives 0.
+/// The -D argument: a number as strtoll with base 0 reads it, cut to 16 bits;
+/// no number gives 0.
 std::uint16_t parse_delay(const char* text);
 
 /// The operation for the first word; `command` for every word that is no
