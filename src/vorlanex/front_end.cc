@@ -13,7 +13,7 @@
 namespace vorlanex {
 
 void version() {
-    std::printf("Vorlanex v%.1f\n", kVersion);
+    std::printf("Vorlanex v%s\n", kVersion);
     std::fputs(
         "Copyright (C) 2026 the vorlanex developers.\n"
         "Released under the MIT licence: you may use, change and share it freely.\n"

@@ -10,10 +10,9 @@
 
 #include "strings/strings.h"
 #include "vorlanex/devices.h"
+#include "vorlanex/version.h"
 
 namespace vorlanex {
-
-inline constexpr double kVersion = 1.6;
 
 /// The process-wide values of one run of the tool.
 struct Session {

@@ -34,7 +34,11 @@ std::string hex(const std::string& data) {
 // string its length plus 2.
 std::string image_with_strings(std::initializer_list<std::size_t> lengths) {
     std::string image = bytes({0x1C, 0xCF});
-    for (const std::size_t length : lengths) image += "\xFD" + std::string(length, 'a') + '\0';
+    for (const std::size_t length : lengths) {
+        image += '\xFD';
+        image.append(length, 'a');
+        image += '\0';
+    }
     return image + "\xFF";
 }
 
