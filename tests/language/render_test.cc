@@ -111,8 +111,8 @@ TEST(Render, LinesTheReaderWouldSplitAreRefused) {
 // Text that the parser accepts renders to text that parses to the same image.
 TEST(Render, RenderedTextReadsBackToTheSameImage) {
     const char* const texts[] = {
-        "expand PORTS=3 CLOCK=a0 DATA=a1 LATCH=b2 ENABLE=b3\n"
-        "A: set port e bits 2-5 7\nB: 0 invert c1\nC: 1 map b0 RETURN\nsleep 1d2h3m4s5ms\n",
+        ("expand PORTS=3 CLOCK=a0 DATA=a1 LATCH=b2 ENABLE=b3\n"
+         "A: set port e bits 2-5 7\nB: 0 invert c1\nC: 1 map b0 RETURN\nsleep 1d2h3m4s5ms\n"),
         "type  two blanks \\x01\\{200}\\{255}\\{58}\n1 type =\\{35}\nA: type :=#\\{0}\n",
         "$F9: requires 0x10\n$FA: swap 1 2\nUNLOCKED: using 22106\nspeed fast\n",
     };
