@@ -17,7 +17,7 @@ void say(const char* format, Args... args) {
 }
 
 const char* text_of(int code) {
-    return libusb_strerror(static_cast<libusb_error>(code));
+    return usb_error_text(code);
 }
 
 struct ContextDeleter {
@@ -179,6 +179,10 @@ int UsbConnection::send(std::uint8_t request, std::uint16_t value, std::uint16_t
                     const_cast<std::uint8_t*>(data), length);
 }
 
+const char* usb_error_text(int code) {
+    return libusb_strerror(static_cast<libusb_error>(code));
+}
+
 void usb_set_quiet() {
     quiet = true;
 }
@@ -190,14 +194,6 @@ const char* usb_open_hint(int libusb_error, bool is_quiet) {
     if (is_quiet || libusb_error != LIBUSB_ERROR_ACCESS) return nullptr;
     return "hint: permission denied: install the udev rule 60-vorlanex.rules (see the README), "
            "then unplug and replug the controller\n";
-}
-
-void usb_lookup(DeviceRecord& record) {
-    record.bus = -1;
-    record.address = -1;
-    const std::size_t colon = record.name.find(':');
-    record.serial =
-        colon == std::string::npos ? std::nullopt : std::optional(record.name.substr(colon + 1));
 }
 
 bool usb_ping(DeviceRecord& record) {

@@ -1,4 +1,8 @@
-// Vendor control transfers over libusb-1.0.
+// Vendor control transfers to the controller.
+//
+// One interface, one implementation per device link: usb.cc over libusb-1.0,
+// usb_web.cc in the browser build. The selection string's grammar
+// (usb_lookup, lookup.cc) is the same for all of them.
 //
 // Every call is one complete libusb cycle: initialise, enumerate, open the
 // device a record selects, transfer, close, shut down. Nothing survives from
@@ -66,6 +70,9 @@ class UsbConnection {
   private:
     std::unique_ptr<State> state_;
 };
+
+/// The text for a negative result of a transfer, in libusb's words.
+const char* usb_error_text(int code);
 
 /// Derives the search filter from the selection string.
 void usb_lookup(DeviceRecord& record);

@@ -1,5 +1,3 @@
-#include <libusb.h>
-
 #include <cstdio>
 
 #include "vorlanex/controller_image.h"
@@ -50,8 +48,7 @@ int command(Session& session, const Words& words) {
     const int result = usb_send(session.devices.vorlanex, REQUEST_RUN, session.delay, 0,
                                 image->data(), static_cast<std::uint16_t>(image->size()));
     if (result < 0) {
-        std::fprintf(stderr, "error: could send usb control message: %s\n",
-                     libusb_strerror(static_cast<libusb_error>(result)));
+        std::fprintf(stderr, "error: could send usb control message: %s\n", usb_error_text(result));
         return result;
     }
     return 0;
