@@ -5,8 +5,10 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "language/keys.h"
+#include "strings/messages.h"
 #include "strings/numbers.h"
 #include "vorlanex/operations.h"
 
@@ -89,7 +91,9 @@ constexpr std::array<Dispatch, 4> kSubCommands = {{
 }};
 constexpr Dispatch kCommand = {"", command, true};
 
-constexpr const char* kShortOptions = "hvd:kD:pi";
+// The leading ':' makes a missing argument ':' and unknown options '?', so
+// that report_option_error can tell them apart.
+constexpr const char* kShortOptions = ":hvd:kD:pi";
 constexpr std::array<option, 8> kLongOptions = {{
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'v'},
@@ -133,9 +137,68 @@ OptionOutcome handle_option(Session& session, int option) {
             return {true, identify(session)};
         case '?':
         case ':':
-            return {true, 1};  // getopt_long has written its diagnostic
+            return {true, 1};  // report_option_error has written the diagnostic
         default:
             return {false, 0};
+    }
+}
+
+const option* long_option_of(int value) {
+    for (const option& entry : kLongOptions) {
+        if (entry.name != nullptr && entry.val == value) return &entry;
+    }
+    return nullptr;
+}
+
+bool is_short_option(int value) {
+    return value != 0 && value != ':' && std::strchr(kShortOptions, value) != nullptr;
+}
+
+// "--NAME" or "--NAME=VALUE" matches no long option, or several by their
+// beginning.
+void report_unknown_long_option(const char* program, std::string_view element) {
+    std::string_view name = element.substr(2);
+    name = name.substr(0, name.find('='));
+    std::string matches;
+    int count = 0;
+    for (const option& entry : kLongOptions) {
+        if (entry.name == nullptr || !std::string_view(entry.name).starts_with(name)) continue;
+        matches += format(" '--%s'", entry.name);
+        ++count;
+    }
+    if (count > 1) {
+        std::fprintf(stderr, "%s: option '%.*s' is ambiguous; possibilities:%s\n", program,
+                     static_cast<int>(element.size()), element.data(), matches.c_str());
+    } else {
+        std::fprintf(stderr, "%s: unrecognized option '%.*s'\n", program,
+                     static_cast<int>(element.size()), element.data());
+    }
+}
+
+// The diagnostic of a failed option in GNU getopt's words, written here
+// rather than by the C library (opterr is 0), whose words differ from one
+// platform to the next. The option at fault: optopt for a short one, the
+// element before optind for a long one (getopt_long has passed it).
+void report_option_error(int result, int argc, char** argv) {
+    const char* program = argv[0];
+    const std::string_view element = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+    const option* long_option = long_option_of(optopt);
+    if (result == ':') {
+        if (element.starts_with("--") && long_option != nullptr) {
+            std::fprintf(stderr, "%s: option '--%s' requires an argument\n", program,
+                         long_option->name);
+        } else {
+            std::fprintf(stderr, "%s: option requires an argument -- '%c'\n", program, optopt);
+        }
+    } else if (optopt == 0) {
+        report_unknown_long_option(program, element);
+    } else if (is_short_option(optopt) && long_option != nullptr) {
+        // A short option is never refused, so this is "--NAME=VALUE" for a
+        // long option without argument.
+        std::fprintf(stderr, "%s: option '--%s' doesn't allow an argument\n", program,
+                     long_option->name);
+    } else {
+        std::fprintf(stderr, "%s: invalid option -- '%c'\n", program, optopt);
     }
 }
 
@@ -159,9 +222,11 @@ const Dispatch& dispatch(std::string_view first_word) {
 int run(int argc, char** argv) {
     Session session;
     prepare_devices(session.devices, session.device);
+    opterr = 0;
     for (;;) {
         const int option = getopt_long(argc, argv, kShortOptions, kLongOptions.data(), nullptr);
         if (option == -1) break;
+        if (option == '?' || option == ':') report_option_error(option, argc, argv);
         const OptionOutcome outcome = handle_option(session, option);
         if (outcome.ends) return outcome.status;
     }
