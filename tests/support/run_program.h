@@ -16,7 +16,9 @@ struct ProgramResult {
 struct ProgramRun {
     std::vector<std::string> args;  ///< args[0] is the program
     std::string input;              ///< standard input
+    std::string input_file;         ///< standard input from this file, in place of `input`
     bool close_input = false;       ///< start with standard input closed
+    bool close_output = false;      ///< start with standard output closed
     std::vector<std::string> env;   ///< NAME=VALUE added to the environment
     std::string cwd;                ///< working directory, or the current one
 };

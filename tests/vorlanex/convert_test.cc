@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/run_program.h"
@@ -11,11 +14,22 @@ namespace vorlanex {
 namespace {
 
 using testing::file_exists;
+using testing::ProgramRun;
 using testing::read_file_content;
+using testing::run_program;
 using testing::run_vorlanex;
 using testing::TempDir;
 
 const std::string kSetA3Image("\x1C\xCF\xFE\x01\x01\x00\x00\x00\x08\x01\xFF", 11);
+
+// What a run left in a directory, in order.
+std::vector<std::string> names_in(const std::string& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // A keyed type and a long sleep, and an immediate command with a policy.
 const std::string kTextConfig = "T: type hi\nT: sleep 65536ms\n1 set a3\n";
@@ -131,6 +145,75 @@ TEST(Convert, OutputsThatCannotBeWrittenAreReported) {
     const auto checked = run_vorlanex({"convert", input, "/dev/null"});
     EXPECT_EQ(checked.status, 0);
     EXPECT_EQ(checked.err, "");
+}
+
+// A closed stream stays closed for the tool: no file it opens can take its
+// number and pass for it.
+TEST(Convert, ClosedStandardStreamsFailAsClosed) {
+    TempDir dir;
+    const std::string out = dir.write("out.bin", "old");
+    struct Case {
+        std::vector<std::string> args;
+        bool close_input;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"convert", "-", out}, true, "reading from stdin...\nstdin: Bad file descriptor\n"},
+        {{"convert", dir.write("in.conf", "set a3\n")},
+         false,
+         "writing to stdout...\nstdout: Bad file descriptor\n"},
+    };
+    for (const Case& c : cases) {
+        ProgramRun run;
+        run.args = {VORLANEX_BINARY};
+        run.args.insert(run.args.end(), c.args.begin(), c.args.end());
+        run.close_input = c.close_input;
+        run.close_output = !c.close_input;
+        const auto result = run_program(run);
+        EXPECT_EQ(result.status, 1) << c.err;
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(read_file_content(out), "old");
+        EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"in.conf", "out.bin"}));
+    }
+}
+
+TEST(Convert, EndlessInputsEndInOneMessage) {
+    TempDir dir;
+    const std::string out = dir.file("out.bin");
+    struct Case {
+        std::vector<std::string> args;
+        const char* input_file;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"convert", "/dev/zero", out}, "/dev/null", "error: /dev/zero: larger than 16 MiB\n"},
+        {{"convert", "-", out},
+         "/dev/zero",
+         "reading from stdin...\nerror: stdin: larger than 16 MiB\n"},
+        {{"configure"}, "/dev/zero", "reading from stdin...\nerror: stdin: larger than 16 MiB\n"},
+        {{"-"}, "/dev/zero", "reading commands from stdin...\nerror: stdin: larger than 16 MiB\n"},
+        {{"update", "/dev/zero"}, "/dev/null", "error: /dev/zero: larger than 16 MiB\n"},
+    };
+    for (const Case& c : cases) {
+        ProgramRun run;
+        run.args = {VORLANEX_BINARY};
+        run.args.insert(run.args.end(), c.args.begin(), c.args.end());
+        run.input_file = c.input_file;
+        const auto result = run_program(run);
+        EXPECT_EQ(result.status, 1) << c.err;
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{});
+    }
+}
+
+TEST(Convert, AnOutputThatCannotBeWrittenIsReportedBeforeTheInputIsRead) {
+    TempDir dir;
+    const std::string out = dir.file("nodir/out.bin");
+    for (const std::string& input : {dir.file("missing.conf"), std::string("/dev/zero")}) {
+        const auto result = run_vorlanex({"convert", input, out});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, out + ": No such file or directory\n");
+    }
 }
 
 TEST(Convert, ThePortsOfTheDeclaredExpansionOnly) {
