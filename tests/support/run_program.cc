@@ -130,6 +130,42 @@ ProgramResult run_program(const ProgramRun& run) {
     return result;
 }
 
+StartedProgram::StartedProgram(const std::vector<std::string>& args) {
+    pid_ = fork();
+    if (pid_ < 0) std::abort();
+    if (pid_ > 0) return;
+    redirect("/dev/null", O_RDONLY, 0);
+    redirect("/dev/null", O_WRONLY, 1);
+    redirect("/dev/null", O_WRONLY, 2);
+    exec_args(args);
+}
+
+StartedProgram::~StartedProgram() {
+    if (!running()) return;
+    kill(pid_, SIGKILL);
+    wait();
+}
+
+bool StartedProgram::running() {
+    if (status_ >= 0) return false;
+    int wstatus = 0;
+    if (waitpid(pid_, &wstatus, WNOHANG) != pid_) return true;
+    status_ = status_of(wstatus);
+    return false;
+}
+
+int StartedProgram::wait() {
+    int wstatus = 0;
+    while (status_ < 0) {
+        if (waitpid(pid_, &wstatus, 0) == pid_) {
+            status_ = status_of(wstatus);
+        } else if (errno != EINTR) {
+            break;
+        }
+    }
+    return status_;
+}
+
 ProgramResult run_vorlanex(const std::vector<std::string>& args, const std::string& input) {
     ProgramRun run;
     run.args.push_back(VORLANEX_BINARY);
