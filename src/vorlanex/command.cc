@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "vorlanex/controller_image.h"
@@ -17,21 +19,19 @@ std::string join(const Words& words) {
     return line;
 }
 
-// The commands: standard input for "-", the file the first word names, or
+bool names_existing_file(const std::string& word) {
+    struct stat info;
+    return ::stat(word.c_str(), &info) == 0;
+}
+
+// The commands: standard input for "-", the file the first word names when it
+// exists (a script that cannot be read is reported, not run as a command), or
 // else the words themselves as one line.
 std::optional<Bytes> command_input(const Words& words) {
-    if (words.front() == "-") {
-        std::fputs("reading commands from stdin...\n", stderr);
-        auto input = read_standard_input();
-        if (!input) report_file_error("stdin");
-        return input;
-    }
-    bool opened = false;
-    auto script = read_whole_file(words.front(), &opened);
-    if (opened) {
-        if (!script) report_file_error(words.front());
-        return script;
-    }
+    const std::string& first = words.front();
+    if (first == kStandardInput) std::fputs("reading commands from stdin...\n", stderr);
+    if (first == kStandardInput || names_existing_file(first))
+        return read_input(first, kMaxTextInput);
     const std::string line = join(words);
     if (line.empty()) return std::nullopt;
     return Bytes(line.begin(), line.end());

@@ -7,15 +7,10 @@
 namespace vorlanex {
 
 int configure(Session& session, const Words& words) {
-    std::optional<Bytes> input;
-    if (words.empty() || words.front().starts_with('-')) {
-        std::fputs("reading from stdin...\n", stderr);
-        input = read_standard_input();
-        if (!input) report_file_error("stdin");
-    } else {
-        input = read_whole_file(words.front());
-        if (!input) report_file_error(words.front());
-    }
+    const bool from_stdin = words.empty() || words.front().starts_with('-');
+    if (from_stdin) std::fputs("reading from stdin...\n", stderr);
+    const auto input =
+        read_input(from_stdin ? std::string(kStandardInput) : words.front(), kMaxTextInput);
     if (!input) return 1;
     const auto image = controller_image(session, *input, false);
     if (!image) return 1;

@@ -21,32 +21,30 @@ bool is_text_name(const std::string& name) {
     return ends_with(name, ".conf");
 }
 
+// The hints come before standard input is read, where a user at a terminal
+// needs them; a file that cannot be read is reported alone.
+std::optional<Bytes> read_convert_input(const Words& words, bool to_stdout) {
+    if (!names_standard_stream(words, 0)) {
+        auto input = read_input(words[0], kMaxTextInput);
+        if (input && to_stdout) std::fputs("writing to stdout...\n", stderr);
+        return input;
+    }
+    std::fputs("reading from stdin...\n", stderr);
+    if (to_stdout) std::fputs("writing to stdout...\n", stderr);
+    return read_input(std::string(kStandardInput), kMaxTextInput);
+}
+
 }  // namespace
 
 int convert(Session& session, const Words& words) {
-    const bool from_stdin = names_standard_stream(words, 0);
-    std::optional<Bytes> input;
-    if (!from_stdin) {
-        input = read_whole_file(words[0]);
-        if (!input) {
-            report_file_error(words[0]);
-            return 1;
-        }
-    }
     const bool to_stdout = names_standard_stream(words, 1);
     const bool as_text = !to_stdout && is_text_name(words[1]);
+    // The output is checked before the input is read: a name that cannot be
+    // written is reported at once, not after a long input.
     std::optional<Output> output = to_stdout ? Output::standard() : Output::open(words[1]);
     if (!output) return 1;
-
-    if (from_stdin) std::fputs("reading from stdin...\n", stderr);
-    if (to_stdout) std::fputs("writing to stdout...\n", stderr);
-    if (from_stdin) {
-        input = read_standard_input();
-        if (!input) {
-            report_file_error("stdin");
-            return 1;
-        }
-    }
+    const auto input = read_convert_input(words, to_stdout);
+    if (!input) return 1;
 
     Config config;
     Messages messages;

@@ -11,9 +11,11 @@ namespace vorlanex {
 
 namespace {
 
-// Block offsets travel as two 16-bit request fields, so the extra block past
-// the end must still begin below 2^32.
-constexpr std::uint64_t kMaxFirmwareEnd = 0x100000000 - 2 * kFirmwareBlockSize;
+// A .bin file is the flash image itself, so it can hold no more than the
+// flash; Intel HEX text may hold much more than the data it gives.
+std::size_t read_limit(const std::string& path) {
+    return ends_with(path, ".bin") ? IHEX_IMAGE_SIZE : kMaxTextInput;
+}
 
 std::optional<Firmware> convert_hex(const std::string& path, const Bytes& text) {
     std::fputs("Trying to parse Intel HEX format...", stderr);
@@ -33,11 +35,8 @@ std::optional<Firmware> convert_hex(const std::string& path, const Bytes& text) 
     return Firmware{std::move(image.bytes), image.start, image.size};
 }
 
+// The read limit has kept the file within the flash.
 std::optional<Firmware> take_binary(Bytes bytes) {
-    if (bytes.size() > kMaxFirmwareEnd) {
-        std::fprintf(stderr, "error: firmware of %zu bytes is too large\n", bytes.size());
-        return std::nullopt;
-    }
     const auto size = static_cast<std::uint32_t>(bytes.size());
     return Firmware{std::move(bytes), 0, size};
 }
@@ -64,14 +63,8 @@ FirmwareBlock make_block(const Firmware& firmware, std::uint32_t offset) {
 
 }  // namespace
 
-std::optional<Bytes> read_file(const std::string& path) {
-    auto bytes = read_whole_file(path);
-    if (!bytes) report_file_error(path);
-    return bytes;
-}
-
 std::optional<Firmware> load_firmware(const std::string& path) {
-    auto bytes = read_file(path);
+    auto bytes = read_input(path, read_limit(path), Dash::FileName);
     if (!bytes) return std::nullopt;
     auto firmware = convert_firmware(path, std::move(*bytes));
     if (firmware && firmware->size == 0) {

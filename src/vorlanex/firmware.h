@@ -20,10 +20,6 @@ namespace vorlanex {
 
 inline constexpr std::uint32_t kFirmwareBlockSize = 64;
 
-/// The whole file; on failure writes "%s: %s\n" with the path and the system's
-/// text for errno, and answers none.
-std::optional<Bytes> read_file(const std::string& path);
-
 struct Firmware {
     Bytes image;              ///< the byte for flash address A at index A
     std::uint32_t start = 0;  ///< the lowest address with data: 0 for .bin
@@ -34,9 +30,10 @@ struct Firmware {
 
 /// Reads and converts the firmware file that `update` was given, writing the
 /// file's progress and error lines. None, after its messages, when the file
-/// cannot be read, its name ends in neither .bin nor .hex (any case), the
-/// Intel HEX conversion fails, or the image holds no data: nothing may then be
-/// sent to the controller.
+/// cannot be read or is too large (a .bin beyond the flash, IHEX_IMAGE_SIZE;
+/// a .hex beyond kMaxTextInput), its name ends in neither .bin nor .hex (any
+/// case), the Intel HEX conversion fails, or the image holds no data: nothing
+/// may then be sent to the controller.
 std::optional<Firmware> load_firmware(const std::string& path);
 
 struct FirmwareBlock {

@@ -105,7 +105,7 @@ int update(Session& session, const Words& words) {
     const bool with_configuration = words.size() == 2;
     std::optional<Bytes> configuration;
     if (with_configuration) {
-        const auto input = read_file(words[1]);
+        const auto input = read_input(words[1], kMaxTextInput, Dash::FileName);
         if (!input) return 1;
         configuration = controller_image(session, *input, false);
         if (!configuration) return 1;

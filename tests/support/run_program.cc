@@ -29,21 +29,52 @@ struct Pipe {
     }
 };
 
-[[noreturn]] void exec_child(const ProgramRun& run, Pipe& in, Pipe& out, Pipe& err) {
-    if (run.close_input) {
-        close(0);
-    } else {
-        dup2(in.fd[0], 0);
-    }
-    dup2(out.fd[1], 1);
-    dup2(err.fd[1], 2);
-    for (const std::string& assignment : run.env) putenv(const_cast<char*>(assignment.c_str()));
-    if (!run.cwd.empty() && chdir(run.cwd.c_str()) != 0) _exit(127);
+// The signals as a user's shell hands them over, whatever the test runner
+// ignores or blocks.
+void default_signals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::signal(signal, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+[[noreturn]] void exec_args(const std::vector<std::string>& args) {
+    default_signals();
     std::vector<char*> argv;
-    for (const std::string& arg : run.args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
     _exit(127);
+}
+
+void redirect(const char* path, int flags, int fd) {
+    const int opened = open(path, flags);
+    if (opened < 0) _exit(127);
+    dup2(opened, fd);
+    close(opened);
+}
+
+[[noreturn]] void exec_child(const ProgramRun& run, Pipe& in, Pipe& out, Pipe& err) {
+    if (run.close_input) {
+        close(0);
+    } else if (!run.input_file.empty()) {
+        redirect(run.input_file.c_str(), O_RDONLY, 0);
+    } else {
+        dup2(in.fd[0], 0);
+    }
+    if (run.close_output) {
+        close(1);
+    } else {
+        dup2(out.fd[1], 1);
+    }
+    dup2(err.fd[1], 2);
+    for (const std::string& assignment : run.env) putenv(const_cast<char*>(assignment.c_str()));
+    if (!run.cwd.empty() && chdir(run.cwd.c_str()) != 0) _exit(127);
+    exec_args(run.args);
+}
+
+int status_of(int wstatus) {
+    return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
 }
 
 // Feeds standard input and drains both outputs at once, so that a child that
@@ -95,8 +126,44 @@ ProgramResult run_program(const ProgramRun& run) {
     int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
     }
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    result.status = status_of(wstatus);
     return result;
+}
+
+StartedProgram::StartedProgram(const std::vector<std::string>& args) {
+    pid_ = fork();
+    if (pid_ < 0) std::abort();
+    if (pid_ > 0) return;
+    redirect("/dev/null", O_RDONLY, 0);
+    redirect("/dev/null", O_WRONLY, 1);
+    redirect("/dev/null", O_WRONLY, 2);
+    exec_args(args);
+}
+
+StartedProgram::~StartedProgram() {
+    if (!running()) return;
+    kill(pid_, SIGKILL);
+    wait();
+}
+
+bool StartedProgram::running() {
+    if (status_ >= 0) return false;
+    int wstatus = 0;
+    if (waitpid(pid_, &wstatus, WNOHANG) != pid_) return true;
+    status_ = status_of(wstatus);
+    return false;
+}
+
+int StartedProgram::wait() {
+    int wstatus = 0;
+    while (status_ < 0) {
+        if (waitpid(pid_, &wstatus, 0) == pid_) {
+            status_ = status_of(wstatus);
+        } else if (errno != EINTR) {
+            break;
+        }
+    }
+    return status_;
 }
 
 ProgramResult run_vorlanex(const std::vector<std::string>& args, const std::string& input) {

@@ -3,7 +3,9 @@
 // show as "could not open usb device"; none of these rows get that far.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,14 +21,27 @@ using testing::TempDir;
 
 struct BadInput {
     const char* name;
-    std::string content;            // written to the file `name`; none for a directory
+    std::string content;            // written to the file `name`, or what `name` is:
+                                    // "<directory>", "<socket>", "<none>"
     std::vector<std::string> args;  // "FILE" stands for the file's path
     std::string first_message;      // the beginning of standard error
     int lines;                      // lines on standard error
+    off_t size = 0;                 // when not 0, the file holds this many zero bytes
 };
 
 std::ostream& operator<<(std::ostream& out, const BadInput& c) {
     return out << c.name;
+}
+
+// A file that exists but that open() refuses, even to root.
+void make_socket(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    path.copy(address.sun_path, path.size());
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(fd);
 }
 
 class BadInputs : public ::testing::TestWithParam<BadInput> {};
@@ -37,8 +52,11 @@ TEST_P(BadInputs, AreRefusedWithOneMessage) {
     std::string path = dir.file(c.name);
     if (c.content == "<directory>") {
         mkdir(path.c_str(), 0755);
+    } else if (c.content == "<socket>") {
+        make_socket(path);
     } else if (c.content != "<none>") {
         dir.write(c.name, c.content);
+        if (c.size != 0) truncate(path.c_str(), c.size);
     }
     std::vector<std::string> args;
     for (const std::string& arg : c.args) {
@@ -92,6 +110,21 @@ INSTANTIATE_TEST_SUITE_P(
                  {"convert", "FILE", "/dev/null"},
                  "error: line 1: the line is longer than 4095 bytes\n",
                  1},
+        // Inputs beyond any real file's size are refused unread.
+        BadInput{"large.conf",
+                 "",
+                 {"convert", "FILE", "/dev/null"},
+                 "error: FILE: larger than 16 MiB\n",
+                 1,
+                 (off_t{16} << 20) + 1},
+        BadInput{"large.hex",
+                 "",
+                 {"update", "FILE"},
+                 "error: FILE: larger than 16 MiB\n",
+                 1,
+                 (off_t{16} << 20) + 1},
+        BadInput{
+            "flash.bin", "", {"update", "FILE"}, "error: FILE: larger than 128 KiB\n", 1, 0x20001},
         BadInput{"half.bin",
                  kHalfImage,
                  {"convert", "FILE", "/dev/null"},
@@ -107,6 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {"configure", "FILE"},
                  "error: broken image: the input ends inside a binding record\n",
                  1},
+        // A script that exists but cannot be read is no command line.
+        BadInput{"script.conf", "<directory>", {"FILE"}, "FILE: Is a directory\n", 1},
+        BadInput{"socket.conf", "<socket>", {"FILE"}, "FILE: No such device or address\n", 1},
         BadInput{"cyclic.conf", kCyclic, {"FILE"}, "error: 'PING': symbol refers to itself\n", 2},
         BadInput{"big-number.conf",
                  "set a3 123456789012345678901234567890\n",
