@@ -5,6 +5,7 @@
 // the editor highlights are asked of the tool itself, the examples are read
 // from examples/, and both are bundled into app.js with CodeMirror.
 
+import { createHash } from "node:crypto";
 import { copyFile, mkdir, readFile, readdir, writeFile } from "node:fs/promises";
 import { dirname, join, resolve } from "node:path";
 import { fileURLToPath, pathToFileURL } from "node:url";
@@ -72,4 +73,14 @@ await esbuild.build({
   plugins: [pageData],
   logLevel: "warning",
 });
+// The service worker caches the site as it is now, under a version that
+// changes with any of its files.
+const siteFiles = ["index.html", "app.js", "style.css", "vorlanex.js", "vorlanex-core.js", "vorlanex-core.wasm"];
+const hash = createHash("sha256");
+for (const name of siteFiles) hash.update(await readFile(join(siteDir, name)));
+const worker = (await readFile(join(here, "src", "sw.js"), "utf8"))
+  .replace("__VORLANEX_VERSION__", `vorlanex-${hash.digest("hex").slice(0, 16)}`)
+  .replace("__VORLANEX_FILES__", JSON.stringify(["./", ...siteFiles]));
+await writeFile(join(siteDir, "sw.js"), worker);
+
 console.log(`web: ${siteDir} (${words.keywords.length} keywords, ${keys.length} key names, ${Object.keys(examples).length} examples)`);

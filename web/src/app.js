@@ -415,7 +415,14 @@ function wire_dropping() {
   });
 }
 
+// Served over http(s), the page keeps working offline once loaded.
+function work_offline() {
+  if (!("serviceWorker" in navigator) || !/^https?:$/.test(location.protocol)) return;
+  navigator.serviceWorker.register("sw.js").catch((error) => console.warn("no offline use:", error));
+}
+
 async function start() {
+  work_offline();
   wire_controls();
   show_device_support();
   const saved = remembered();

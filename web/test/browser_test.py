@@ -3,8 +3,9 @@
 
 Serves the built site on 127.0.0.1 (a free port), types into the editor and
 looks for the errors at their lines, downloads an example's image and compares
-it with the native tool's, renders an image back to text, and leaves a
-screenshot in build-web/test/. Prints the load and compile times.
+it with the native tool's, renders an image back to text, leaves a screenshot
+in build-web/test/, and at the end uses the page with the server gone. Prints
+the load and compile times.
 
     /usr/bin/python3 web/test/browser_test.py [SITE_DIR] [NATIVE_TOOL]
 
@@ -93,6 +94,7 @@ class Page(unittest.TestCase):
             [sys.executable, "-m", "http.server", "--bind", "127.0.0.1", str(port), "--directory", SITE],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         cls.groups.append(server)
+        cls.server = server
         wait_for_port(port, server, "the web server")
         cls.url = f"http://127.0.0.1:{port}/"
 
@@ -280,6 +282,14 @@ class Page(unittest.TestCase):
         path = os.path.join(SHOTS, "page.png")
         self.assertTrue(self.driver.save_screenshot(path))
         print(f"web: screenshot {path}", flush=True)
+
+    def test_6_once_loaded_it_works_without_the_server(self):
+        self.open_page()
+        self.wait(lambda d: self.js("return navigator.serviceWorker.controller !== null"))
+        end_group(self.server)
+        self.open_page()
+        Select(self.driver.find_element(By.ID, "examples")).select_by_value("ports.conf")
+        self.wait(lambda d: "no errors" in self.status())
 
 
 if __name__ == "__main__":
