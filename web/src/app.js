@@ -72,11 +72,14 @@ function download(name, bytes, type) {
   setTimeout(() => URL.revokeObjectURL(url), 10000);
 }
 
+// Eight bytes a row, in hex and as ASCII, to fit the side panel.
 function hex_dump(bytes) {
   const rows = [];
-  for (let offset = 0; offset < bytes.length; offset += 16) {
-    const row = Array.from(bytes.subarray(offset, offset + 16), (b) => b.toString(16).padStart(2, "0"));
-    rows.push(`${offset.toString(16).padStart(4, "0")}  ${row.join(" ")}`);
+  for (let offset = 0; offset < bytes.length; offset += 8) {
+    const chunk = Array.from(bytes.subarray(offset, offset + 8));
+    const hex = chunk.map((b) => b.toString(16).padStart(2, "0")).join(" ").padEnd(23);
+    const ascii = chunk.map((b) => (b >= 0x20 && b < 0x7f ? String.fromCharCode(b) : ".")).join("");
+    rows.push(`${offset.toString(16).padStart(4, "0")}  ${hex}  ${ascii}`);
   }
   return rows.join("\n");
 }
@@ -312,7 +315,8 @@ function parse_keys(listing) {
     .filter((line) => line.startsWith("$"))
     .map((line) => {
       const match = /^(\$[0-9A-F]{2})\s+\d+\s+(.*)$/.exec(line);
-      return match ? { code: match[1], names: match[2].split(", ") } : null;
+      // A synonym may repeat the key's name: each name once.
+      return match ? { code: match[1], names: [...new Set(match[2].split(", "))] } : null;
     })
     .filter(Boolean);
 }
