@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "strings/messages.h"
 #include "strings/numbers.h"
 
 namespace vorlanex {
@@ -70,7 +71,7 @@ std::optional<Bytes> read_input(const std::string& word, std::size_t limit, Dash
         case Read::Whole:
             return bytes;
         case Read::TooLarge:
-            std::fprintf(stderr, "error: %s: larger than %s\n", name.c_str(),
+            std::fprintf(stderr, "error: %s: larger than %s\n", printable(name).c_str(),
                          size_text(limit).c_str());
             return std::nullopt;
         case Read::Failed:
@@ -98,7 +99,8 @@ bool ends_with(std::string_view text, std::string_view suffix) {
 }
 
 void report_file_error(const std::string& name) {
-    std::fprintf(stderr, "%s: %s\n", name.c_str(), std::strerror(errno));
+    // A name may come from a listing of anybody's files: a terminal must not obey it.
+    std::fprintf(stderr, "%s: %s\n", printable(name).c_str(), std::strerror(errno));
 }
 
 }  // namespace vorlanex

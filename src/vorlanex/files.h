@@ -50,7 +50,8 @@ void occupy_closed_standard_streams();
 /// case: how file names tell their format (".conf", ".hex", ".bin").
 bool ends_with(std::string_view text, std::string_view suffix);
 
-/// Writes "%s: %s\n" with the name and the system's text for errno.
+/// Writes "%s: %s\n" with the name (bytes a terminal would obey escaped) and
+/// the system's text for errno.
 void report_file_error(const std::string& name);
 
 }  // namespace vorlanex

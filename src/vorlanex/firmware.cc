@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "intelhex/intelhex.h"
+#include "strings/messages.h"
 #include "strings/numbers.h"
 
 namespace vorlanex {
@@ -68,7 +69,7 @@ std::optional<Firmware> load_firmware(const std::string& path) {
     if (!bytes) return std::nullopt;
     auto firmware = convert_firmware(path, std::move(*bytes));
     if (firmware && firmware->size == 0) {
-        std::fprintf(stderr, "error: no firmware data in %s\n", path.c_str());
+        std::fprintf(stderr, "error: no firmware data in %s\n", printable(path).c_str());
         return std::nullopt;
     }
     return firmware;

@@ -172,6 +172,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "DIR/missing/out.bin: No such file or directory\n",
                  1}));
 
+TEST(BadInputs, FileNamesInMessagesCannotSteerTheTerminal) {
+    const auto result = run_vorlanex({"convert", "no\x1B[2Jsuch.conf", "/dev/null"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "no\\x1B[2Jsuch.conf: No such file or directory\n");
+}
+
 // Root reads every file, so the unreadable case needs an ordinary user.
 TEST(BadInputs, AnUnreadableFileIsReported) {
     if (geteuid() == 0) GTEST_SKIP() << "root can read every file";
