@@ -7,6 +7,7 @@
 // simply finds it again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,7 +34,6 @@ inline constexpr unsigned kUsbTimeoutMs = 5000;
 /// Silences every message of the USB link for the rest of the process. The
 /// reconnection waits set it: a device that is away for a while is expected.
 void usb_set_quiet();
-bool usb_quiet();
 
 /// True when the record's device could be found and opened.
 bool usb_ping(DeviceRecord& record);

@@ -1,10 +1,11 @@
 #include <cstdio>
 
+#include "vorlanex/configure.h"
 #include "vorlanex/controller_image.h"
 #include "vorlanex/firmware.h"
 #include "vorlanex/operations.h"
+#include "vorlanex/reconnect.h"
 #include "vorlanex/requests.h"
-#include "vorlanex/reset.h"
 
 namespace vorlanex {
 

@@ -1,10 +1,10 @@
-// Waiting for the controller to come back, and naming one that does not.
+// Waiting for the controller to come back after a restart, and naming one
+// that does not.
 #pragma once
 
 #include <string_view>
 
 #include "usb/usb.h"
-#include "vorlanex/front_end.h"
 
 namespace vorlanex {
 
