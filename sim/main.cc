@@ -41,7 +41,8 @@ int run(int argc, char** argv) {
     if (!options) return status;
     Simulation simulation(*options);
     if (!simulation.start()) return 2;
-    status = run_program(options->program, program_environment(simulation.root()));
+    status =
+        run_program(options->program, program_environment(simulation.root(), options->time_scale));
     if (!write_outputs(*options, simulation)) return 2;
     return status;
 }

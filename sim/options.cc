@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "usb/timescale.h"
+
 namespace vorlanex::sim {
 
 void usage() {
@@ -21,6 +23,8 @@ void usage() {
         "                        (no --serial or --no-serial: one controller without)\n"
         "  --unopenable N        the N-th controller (from 1) cannot be opened\n"
         "  --restart-delay MS    from vanishing to coming back after a restart (300)\n"
+        "  --time-scale N        run N times faster (1 to 100): the restart delay, and the\n"
+        "                        program's waits through VORLANEX_TEST_TIMESCALE\n"
         "  --no-return           a controller that restarts never comes back\n"
         "  --return-as FACE      a controller that restarts comes back as this face\n"
         "  --vanish-after N      a controller vanishes for good once opened N times\n"
@@ -45,6 +49,7 @@ enum OptionCode {
     kNoSerial,
     kUnopenable,
     kRestartDelay,
+    kTimeScale,
     kNoReturn,
     kReturnAs,
     kVanishAfter,
@@ -58,12 +63,13 @@ enum OptionCode {
     kHelp,
 };
 
-constexpr std::array<option, 17> kLongOptions = {{
+constexpr std::array<option, 18> kLongOptions = {{
     {"start", required_argument, nullptr, kStart},
     {"serial", required_argument, nullptr, kSerial},
     {"no-serial", no_argument, nullptr, kNoSerial},
     {"unopenable", required_argument, nullptr, kUnopenable},
     {"restart-delay", required_argument, nullptr, kRestartDelay},
+    {"time-scale", required_argument, nullptr, kTimeScale},
     {"no-return", no_argument, nullptr, kNoReturn},
     {"return-as", required_argument, nullptr, kReturnAs},
     {"vanish-after", required_argument, nullptr, kVanishAfter},
@@ -148,6 +154,13 @@ bool apply_option(Options& options, int code, const char* argument,
             const std::optional<unsigned long> ms = parse_count(argument);
             if (!ms || *ms > 60000) return complain("not a delay in milliseconds", argument);
             options.restart_ms = static_cast<unsigned>(*ms);
+            return true;
+        }
+        case kTimeScale: {
+            const std::optional<unsigned long> scale = parse_count(argument);
+            if (!scale || *scale == 0 || *scale > kMaxTimescale)
+                return complain("not a time scale", argument);
+            options.time_scale = static_cast<unsigned>(*scale);
             return true;
         }
         case kNoReturn:

@@ -19,6 +19,7 @@ struct Options {
     std::optional<Face> start = Face::Configurator;  ///< none: nothing attached
     std::vector<ControllerSetup> controllers;        ///< in the order of the device list
     unsigned restart_ms = 300;                       ///< from vanishing to coming back
+    unsigned time_scale = 1;  ///< the program's waits and the restart delay this many times shorter
     bool comes_back = true;
     std::optional<Face> return_as;
     std::optional<unsigned>

@@ -76,7 +76,7 @@ void Simulation::restart(Slot& slot, std::optional<Face> asked) {
     const Face face = options_.return_as.value_or(asked.value_or(Face::Configurator));
     detach(slot);
     if (!asked || !options_.comes_back) return;
-    scheduler_.after(options_.restart_ms, [this, &slot, face] {
+    scheduler_.after(options_.restart_ms / options_.time_scale, [this, &slot, face] {
         const std::lock_guard held(lock_);
         slot.controller.restart(face);
         attach(slot);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "usb/timescale.h"
+
 namespace vorlanex {
 
 namespace {
@@ -138,11 +140,15 @@ Handle usb_open(libusb_context* context, const DeviceRecord& record) {
     return nullptr;
 }
 
+unsigned timeout_ms() {
+    return static_cast<unsigned>(scaled(std::chrono::milliseconds(kUsbTimeoutMs)).count());
+}
+
 int transfer(libusb_device_handle* handle, std::uint8_t direction, std::uint8_t request,
              std::uint16_t value, std::uint16_t index, std::uint8_t* data, std::uint16_t length) {
     const int result = libusb_control_transfer(
         handle, static_cast<std::uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR | direction), request, value,
-        index, data, length, kUsbTimeoutMs);
+        index, data, length, timeout_ms());
     if (result < 0) say("error: could not send usb control message: %s\n", text_of(result));
     return result;
 }

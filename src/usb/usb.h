@@ -29,6 +29,7 @@ struct DeviceRecord {
 
 inline constexpr std::uint8_t USB_OUT = 0x00;
 inline constexpr std::uint8_t USB_IN = 0x80;
+/// libusb's time-out for one transfer (shorter only in tests: usb/timescale.h).
 inline constexpr unsigned kUsbTimeoutMs = 5000;
 
 /// Silences every message of the USB link for the rest of the process. The

@@ -5,6 +5,8 @@
 #include <string>
 #include <thread>
 
+#include "usb/timescale.h"
+
 namespace vorlanex {
 
 namespace {
@@ -13,7 +15,7 @@ constexpr auto kReconnectPause = std::chrono::milliseconds(1000);
 constexpr int kReconnectTests = 9;
 
 void pause_with_dot() {
-    std::this_thread::sleep_for(kReconnectPause);
+    std::this_thread::sleep_for(scaled(kReconnectPause));
     std::fputc('.', stderr);
     std::fflush(stderr);
 }

@@ -12,7 +12,7 @@ SimResult run_simulated(const std::vector<std::string>& sim_options,
     const TempDir dir;
     const std::string log_file = dir.file("requests.log");
     ProgramRun run;
-    run.args = {VORLANEX_SIM_BINARY, "--log", log_file};
+    run.args = {VORLANEX_SIM_BINARY, "--log", log_file, "--time-scale", kTestTimeScale};
     run.args.insert(run.args.end(), sim_options.begin(), sim_options.end());
     run.args.push_back("--");
     run.args.push_back(VORLANEX_BINARY);

@@ -16,6 +16,11 @@ struct SimResult {
     std::vector<std::string> log;  ///< one line per vendor request
 };
 
+/// The runs below go ten times faster than a user's: the tool's waits and
+/// the simulated restarts alike, so that every output stays the same. A test
+/// that measures real time passes "--time-scale", "1" among its options.
+inline constexpr const char* kTestTimeScale = "10";
+
 /// vorlanex-sim SIM_OPTIONS -- vorlanex ARGS, with `input` on standard input,
 /// run in `cwd` (the current directory when empty).
 SimResult run_simulated(const std::vector<std::string>& sim_options,

@@ -24,7 +24,8 @@ struct SimRun {
 SimRun run_update(const TempDir& dir, const std::vector<std::string>& sim_options,
                   const std::vector<std::string>& update_words) {
     testing::ProgramRun run;
-    run.args = {VORLANEX_SIM, "--log", dir.file("log"), "--flash", dir.file("flash")};
+    run.args = {VORLANEX_SIM,   "--log", dir.file("log"), "--flash", dir.file("flash"),
+                "--time-scale", "10"};
     run.args.insert(run.args.end(), sim_options.begin(), sim_options.end());
     run.args.insert(run.args.end(), {"--", VORLANEX_BINARY, "update"});
     run.args.insert(run.args.end(), update_words.begin(), update_words.end());
