@@ -11,11 +11,16 @@ namespace vorlanex {
 
 namespace {
 
-constexpr auto kReconnectPause = std::chrono::milliseconds(1000);
-constexpr int kReconnectTests = 9;
+// The wait in steps of 100 ms from the message on: the first test after a
+// second, a dot at each whole second, and no test at ten seconds, where the
+// wait gives up. The steps are counted from the start, so that the time the
+// tests take does not add up.
+constexpr std::chrono::milliseconds kStep(100);
+constexpr int kStepsPerDot = 10;
+constexpr int kFirstTest = 10;
+constexpr int kGiveUp = 100;
 
-void pause_with_dot() {
-    std::this_thread::sleep_for(scaled(kReconnectPause));
+void dot() {
     std::fputc('.', stderr);
     std::fflush(stderr);
 }
@@ -26,17 +31,19 @@ bool expect(DeviceRecord& record, std::string_view message) {
     std::fprintf(stderr, "%.*s", static_cast<int>(message.size()), message.data());
     std::fflush(stderr);
     usb_set_quiet();
-    pause_with_dot();
-    for (int test = 0; test < kReconnectTests; ++test) {
+    const auto step = scaled(kStep);
+    const auto start = std::chrono::steady_clock::now();
+    for (int at = kFirstTest;; ++at) {
+        std::this_thread::sleep_until(start + at * step);
+        if (at % kStepsPerDot == 0) dot();
+        if (at == kGiveUp) return false;
         if (usb_ping(record)) {
             const std::string blank(message.size() + 10, ' ');
             std::fprintf(stderr, "\r%s\r", blank.c_str());
             std::fflush(stderr);
             return true;
         }
-        pause_with_dot();
     }
-    return false;
 }
 
 void failed(const DeviceRecord& record) {

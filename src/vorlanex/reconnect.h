@@ -8,9 +8,10 @@
 
 namespace vorlanex {
 
-/// Writes the message and a dot a second while it tests, up to 9 times,
-/// whether the device is back; blanks the line when it is. Silences the USB
-/// link for the rest of the process.
+/// Writes the message, pauses a second, then tests every 100 ms whether the
+/// device is back, with a dot at each whole second, and gives up after ten
+/// seconds (and ten dots); blanks the line when the device is back. Silences
+/// the USB link for the rest of the process.
 bool expect(DeviceRecord& record, std::string_view message);
 
 /// "error: failed to open %s device ..." for the record.
