@@ -104,13 +104,13 @@ TEST(Command, AFailedTransferGivesItsLibusbResultAsExitStatus) {
         {{"--start", "none"},
          "reading commands from stdin...\n"
          "error: could not open usb device \"usb\"\n"
-         "error: could send usb control message: Input/Output Error\n",
+         "error: could not send usb control message: Input/Output Error\n",
          255,  // -1
          {}},
         {{"--stall", "0"},
          "reading commands from stdin...\n"
          "error: could not send usb control message: Pipe error\n"
-         "error: could send usb control message: Pipe error\n",
+         "error: could not send usb control message: Pipe error\n",
          256 - 9,  // LIBUSB_ERROR_PIPE
          {"configurator - 0 0 0 -"}},
     };
@@ -120,6 +120,13 @@ TEST(Command, AFailedTransferGivesItsLibusbResultAsExitStatus) {
         EXPECT_EQ(result.program.status, c.status);
         EXPECT_EQ(result.log, c.log);
     }
+}
+
+TEST(Command, AControllerThatTakesPartOfTheImageIsAnError) {
+    const auto result = run_simulated({"--short", "0=5"}, {"set", "a3", "1"});
+    EXPECT_EQ(result.program.err, "error: the controller took 5 of 11 bytes\n");
+    EXPECT_EQ(result.program.status, 1);
+    EXPECT_EQ(result.log, Lines{"configurator - 0 0 0 1ccffe0101"});
 }
 
 // --- both: what must never reach the controller ------------------------------

@@ -1,6 +1,6 @@
 // Device faults: a request that is never answered runs into libusb's
-// time-out of 5000 ms, which is reported as the link reports every failed
-// transfer; the update leaves the bootloader alone after a failed block.
+// time-out (5000 ms, a tenth of it at the tests' time scale), which is reported as the link reports
+// every failed transfer; the update leaves the bootloader alone after a failed block.
 #include <gtest/gtest.h>
 
 #include "sim/sim_run.h"
@@ -16,7 +16,7 @@ TEST(Faults, ACommandNeverAnsweredTimesOut) {
     EXPECT_EQ(result.program.status, 256 - 7);  // LIBUSB_ERROR_TIMEOUT
     EXPECT_EQ(result.program.err,
               "error: could not send usb control message: Operation timed out\n"
-              "error: could send usb control message: Operation timed out\n");
+              "error: could not send usb control message: Operation timed out\n");
 }
 
 TEST(Faults, ABlockNeverAnsweredStopsTheUpdateInTheBootloader) {
