@@ -11,7 +11,11 @@ int identify(Session& session) {
     std::uint8_t text[kIdentificationSize] = {};
     const int received = usb_receive(session.devices.vorlanex, REQUEST_IDENTIFY, 0, 0, text,
                                      static_cast<std::uint16_t>(sizeof text));
-    if (received <= 0) return 1;
+    if (received < 0) return 1;  // the link has said why
+    if (received == 0) {
+        std::fputs("error: the controller sent no identification\n", stderr);
+        return 1;
+    }
     // The firmware sends NUL-terminated text; a reply without a 0 byte ends
     // where the reply ends.
     std::size_t length = 0;
@@ -22,6 +26,8 @@ int identify(Session& session) {
 
 int reset(Session& session, const Words&) {
     Devices& devices = session.devices;
+    // The results of the restart requests go unchecked: a controller may
+    // restart before it answers them.
     if (usb_ping(devices.vorlanex)) {
         usb_control(devices.vorlanex, REQUEST_RESET);
     } else if (usb_ping(devices.usbasp)) {
