@@ -71,3 +71,44 @@ TEST(Faults, AControllerThatVanishesAfterThePresenceTest) {
 
 }  // namespace
 }  // namespace vorlanex
+
+namespace vorlanex {
+namespace {
+
+// The part of `text` from the line `heading` to the next line that starts
+// with `next`.
+std::string section(const std::string& text, const std::string& heading, const std::string& next) {
+    const std::size_t start = text.find("\n" + heading + "\n");
+    if (start == std::string::npos) return "";
+    const std::size_t end = text.find("\n" + next, start + heading.size() + 2);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// A failed transfer of a command exits with libusb's code as an 8-bit status;
+// the README and the manual page give the same three examples.
+TEST(Faults, TheDocumentedStatusesOfAFailedTransferAreThoseTheToolGives) {
+    const std::string readme = section(testing::read_file_content(VORLANEX_SOURCE_DIR "/README.md"),
+                                       "## Exit status", "## ");
+    const std::string manual =
+        section(testing::read_file_content(VORLANEX_SOURCE_DIR "/doc/vorlanex.1.scd"),
+                "# EXIT STATUS", "# ");
+    const struct {
+        std::vector<std::string> sim_options;
+        int status;
+        std::string code;
+    } cases[] = {
+        {{"--start", "none"}, 255, "(-1)"},
+        {{"--stall", "0"}, 247, "(LIBUSB_ERROR_PIPE, -9)"},
+        {{"--hang", "0"}, 249, "(LIBUSB_ERROR_TIMEOUT, -7)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(testing::run_simulated(c.sim_options, {"set", "a3"}).program.status, c.status);
+        for (const std::string* doc : {&readme, &manual}) {
+            EXPECT_NE(doc->find(std::to_string(c.status)), std::string::npos) << *doc;
+            EXPECT_NE(doc->find(c.code), std::string::npos) << *doc;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vorlanex
