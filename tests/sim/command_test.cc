@@ -1,34 +1,23 @@
 // command and configure, run against the simulated controller.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
-#include "sim_run.h"
+#include "support/bytes.h"
+#include "support/simulator.h"
 #include "support/temp_dir.h"
 
 namespace vorlanex {
 namespace {
 
 using testing::bytes;
+using testing::hex;
 using testing::run_simulated;
 using testing::TempDir;
 
 using Lines = std::vector<std::string>;
 
 // set port a bit 3 1, as an image.
-const std::string kSetImage =
-    bytes({0x1C, 0xCF, 0xFE, 0x01, 0x01, 0x00, 0x00, 0x00, 0x08, 0x01, 0xFF});
-const std::string kSetHex = "1ccffe01010000000801ff";
-
-std::string hex(const std::string& data) {
-    std::string text;
-    for (const char c : data) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(c));
-        text += digits;
-    }
-    return text;
-}
+const std::string& kSetImage = testing::kSetA3Image;
+const std::string kSetHex = testing::kSetA3Hex;
 
 // An image of string records of these lengths: 3 bytes of frame, and each
 // string its length plus 2.

@@ -3,7 +3,7 @@
 // every failed transfer; the update leaves the bootloader alone after a failed block.
 #include <gtest/gtest.h>
 
-#include "sim/sim_run.h"
+#include "support/simulator.h"
 #include "support/temp_dir.h"
 
 namespace vorlanex {

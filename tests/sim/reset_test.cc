@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "sim_run.h"
+#include "support/simulator.h"
 
 namespace vorlanex {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "sim/sim_run.h"
+#include "support/simulator.h"
 
 namespace vorlanex {
 namespace {
@@ -28,7 +28,7 @@ TEST(TimeScale, TheSimulatorSetsItForItsProgramOnlyWhenAsked) {
     };
     for (const auto& c : cases) {
         testing::ProgramRun run;
-        run.args = {VORLANEX_SIM_BINARY};
+        run.args = {VORLANEX_SIM};
         run.args.insert(run.args.end(), c.sim_options.begin(), c.sim_options.end());
         run.args.insert(run.args.end(), {"--", "env"});
         run.env = c.env;
@@ -38,7 +38,7 @@ TEST(TimeScale, TheSimulatorSetsItForItsProgramOnlyWhenAsked) {
     }
     testing::ProgramRun refused;
     for (const char* scale : {"0", "101", "x"}) {
-        refused.args = {VORLANEX_SIM_BINARY, "--time-scale", scale, "--", "true"};
+        refused.args = {VORLANEX_SIM, "--time-scale", scale, "--", "true"};
         const testing::ProgramResult result = testing::run_program(refused);
         EXPECT_EQ(result.status, 2) << scale;
         EXPECT_EQ(result.err, std::string("vorlanex-sim: not a time scale: \"") + scale + "\"\n");

@@ -2,16 +2,15 @@
 // bootloader's flash, in which requests, and what never does.
 #include <gtest/gtest.h>
 
-#include <random>
-#include <sstream>
-
-#include "support/run_program.h"
+#include "support/bytes.h"
+#include "support/simulator.h"
 #include "support/temp_dir.h"
 
 namespace vorlanex {
 namespace {
 
-using testing::read_file_content;
+using testing::hex;
+using testing::random_bytes;
 using testing::TempDir;
 
 struct SimRun {
@@ -21,39 +20,12 @@ struct SimRun {
     std::string flash;
 };
 
-SimRun run_update(const TempDir& dir, const std::vector<std::string>& sim_options,
+SimRun run_update(const std::vector<std::string>& sim_options,
                   const std::vector<std::string>& update_words) {
-    testing::ProgramRun run;
-    run.args = {VORLANEX_SIM,   "--log", dir.file("log"), "--flash", dir.file("flash"),
-                "--time-scale", "10"};
-    run.args.insert(run.args.end(), sim_options.begin(), sim_options.end());
-    run.args.insert(run.args.end(), {"--", VORLANEX_BINARY, "update"});
-    run.args.insert(run.args.end(), update_words.begin(), update_words.end());
-    SimRun sim{testing::run_program(run), {}, {}, read_file_content(dir.file("flash"))};
-    std::istringstream log(read_file_content(dir.file("log")));
-    for (std::string face, serial, request, value, index, data;
-         log >> face >> serial >> request >> value >> index >> data;) {
-        sim.requests.push_back(face + " " + request + " " + value + " " + index);
-        sim.data.push_back(data);
-    }
-    return sim;
-}
-
-std::string random_bytes(std::size_t size, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
-    return bytes;
-}
-
-std::string hex(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string text;
-    for (unsigned char byte : bytes) {
-        text += digits[byte >> 4];
-        text += digits[byte & 15];
-    }
-    return text;
+    std::vector<std::string> args = {"update"};
+    args.insert(args.end(), update_words.begin(), update_words.end());
+    const testing::SimResult sim = testing::run_simulated(sim_options, args);
+    return {sim.program, testing::requests_of(sim.log), testing::data_of(sim.log), sim.flash};
 }
 
 const std::vector<std::string> kBlocksOf100 = {"configurator 4 0 0", "bootloader 1 0 0",
@@ -63,7 +35,7 @@ const std::vector<std::string> kBlocksOf100 = {"configurator 4 0 0", "bootloader
 TEST(Update, WritesA100ByteImageInThreeBlocks) {
     TempDir dir;
     const std::string firmware = random_bytes(100, 1);
-    const SimRun sim = run_update(dir, {}, {dir.write("fw.Bin", firmware)});
+    const SimRun sim = run_update({}, {dir.write("fw.Bin", firmware)});
     EXPECT_EQ(sim.result.status, 0) << sim.result.err;
     EXPECT_EQ(sim.requests, kBlocksOf100);
     EXPECT_EQ(sim.data[3], hex(firmware.substr(64)) + std::string(56, 'f'));
@@ -79,7 +51,7 @@ TEST(Update, WritesA100ByteImageInThreeBlocks) {
 TEST(Update, ImagesFrom64KiBOnCarryTheHighOffsetInTheIndex) {
     TempDir dir;
     const std::string firmware = random_bytes(65536 + 100, 2);
-    const SimRun sim = run_update(dir, {"--start", "bootloader"}, {dir.write("big.bin", firmware)});
+    const SimRun sim = run_update({"--start", "bootloader"}, {dir.write("big.bin", firmware)});
     EXPECT_EQ(sim.result.status, 0) << sim.result.err;
     ASSERT_EQ(sim.requests.size(), 1u + 1027 + 1);  // connect, the blocks, disconnect
     EXPECT_EQ(sim.requests[1], "bootloader 6 0 0");
@@ -97,7 +69,7 @@ TEST(Update, IntelHexStartingAbove0ReachesFlashWhole) {
                     "-O",      "ihex", "--change-addresses",
                     "0x1000",  source, dir.file("FIRMWARE.HEX")};
     ASSERT_EQ(testing::run_program(objcopy).status, 0);
-    const SimRun sim = run_update(dir, {}, {dir.file("FIRMWARE.HEX")});
+    const SimRun sim = run_update({}, {dir.file("FIRMWARE.HEX")});
     EXPECT_EQ(sim.result.status, 0) << sim.result.err;
     EXPECT_TRUE(sim.result.err.starts_with(
         "Trying to parse Intel HEX format...OK\nParsed 300 bytes starting at 0x1000\n"));
@@ -110,14 +82,14 @@ TEST(Update, WithAConfigurationDeactivatesThenStoresIt) {
     TempDir dir;
     const std::string firmware = random_bytes(100, 4);
     const SimRun sim =
-        run_update(dir, {}, {dir.write("fw.bin", firmware), dir.write("my.conf", "set a3\n")});
+        run_update({}, {dir.write("fw.bin", firmware), dir.write("my.conf", "set a3\n")});
     EXPECT_EQ(sim.result.status, 0) << sim.result.err;
     std::vector<std::string> expected = {"configurator 3 0 0"};
     expected.insert(expected.end(), kBlocksOf100.begin(), kBlocksOf100.end());
     expected.insert(expected.end(), {"configurator 3 0 0", "configurator 2 0 0"});
     EXPECT_EQ(sim.requests, expected);
     EXPECT_EQ(sim.data.front(), "0000");
-    EXPECT_EQ(sim.data[sim.data.size() - 2], "1ccffe01010000000801ff");
+    EXPECT_EQ(sim.data[sim.data.size() - 2], testing::kSetA3Hex);
     EXPECT_TRUE(sim.result.out.starts_with("vorlanex-sim"));
 }
 
@@ -142,19 +114,19 @@ TEST(Update, BrokenInputsSendNothing) {
                   {firmware, dir.write("ok.conf", "set a3\n")},
                   "error: could not connect to vorlanex\n"},
          }) {
-        const SimRun sim = run_update(dir, c.sim_options, c.words);
+        const SimRun sim = run_update(c.sim_options, c.words);
         EXPECT_EQ(sim.result.status, 1) << c.words.front();
         EXPECT_TRUE(sim.result.err.starts_with(c.message)) << sim.result.err;
         EXPECT_TRUE(sim.requests.empty()) << c.words.front();
     }
-    const SimRun usage = run_update(dir, {}, {});
+    const SimRun usage = run_update({}, {});
     EXPECT_EQ(usage.result.status, 1);
     EXPECT_TRUE(usage.result.out.starts_with("Vorlanex v1.6\n"));
 }
 
 TEST(Update, ARefusedBlockStopsWithTheControllerInItsBootloader) {
     TempDir dir;
-    const SimRun sim = run_update(dir, {"--start", "bootloader", "--short", "bootloader:6=10"},
+    const SimRun sim = run_update({"--start", "bootloader", "--short", "bootloader:6=10"},
                                   {dir.write("fw.bin", random_bytes(100, 6))});
     EXPECT_EQ(sim.result.status, 1);
     EXPECT_EQ(sim.requests, (std::vector<std::string>{"bootloader 1 0 0", "bootloader 6 0 0"}));
@@ -167,7 +139,7 @@ TEST(Update, ARefusedBlockStopsWithTheControllerInItsBootloader) {
 TEST(Update, AnUnansweredDeactivationStopsTheUpdate) {
     TempDir dir;
     const SimRun sim =
-        run_update(dir, {"--short", "configurator:3=1"},
+        run_update({"--short", "configurator:3=1"},
                    {dir.write("fw.bin", random_bytes(100, 7)), dir.write("my.conf", "set a3\n")});
     EXPECT_EQ(sim.result.status, 1);
     EXPECT_EQ(sim.result.err, "Deactivating existing configuration...failed!\n");
