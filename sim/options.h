@@ -13,6 +13,7 @@ namespace vorlanex::sim {
 struct ControllerSetup {
     std::optional<std::string> serial;  ///< none: the device has no serial-number string
     bool openable = true;               ///< false: its device node cannot be opened
+    bool in_bootloader = false;         ///< starts in its bootloader, whatever --start says
 };
 
 struct Options {

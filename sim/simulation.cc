@@ -15,7 +15,9 @@ std::string identification_for(const Options& options, const ControllerSetup& se
 }  // namespace
 
 Simulation::Slot::Slot(Simulation& simulation, const ControllerSetup& setup, int hub_port)
-    : controller(setup.serial, simulation.options_.start.value_or(Face::Configurator),
+    : controller(setup.serial,
+                 setup.in_bootloader ? Face::Bootloader
+                                     : simulation.options_.start.value_or(Face::Configurator),
                  identification_for(simulation.options_, setup), simulation.options_.faults,
                  simulation.journal_),
       port(hub_port),
