@@ -234,6 +234,20 @@ bool usb_ping(DeviceRecord& record) {
     return find_device(record, code).handle != nullptr;
 }
 
+std::size_t usb_count(DeviceRecord& record) {
+    int code = 0;
+    const Context context = open_context(code);
+    if (!context) return 0;
+    usb_lookup(record);
+    ssize_t count = 0;
+    const DeviceList list = list_devices(context.get(), count);
+    std::size_t found = 0;
+    for (ssize_t i = 0; i < count; ++i) {
+        if (matching(list.get()[i], record)) ++found;
+    }
+    return found;
+}
+
 int usb_control(DeviceRecord& record, std::uint8_t request) {
     return usb_message(record, USB_OUT, request, 0, 0, nullptr, 0);
 }

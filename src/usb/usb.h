@@ -38,6 +38,10 @@ void usb_set_quiet();
 
 /// True when the record's device could be found and opened.
 bool usb_ping(DeviceRecord& record);
+/// How many attached devices have the record's IDs (and bus place); serial
+/// numbers are not compared, which would take an open. 0 when the bus cannot
+/// be listed.
+std::size_t usb_count(DeviceRecord& record);
 /// An OUT request without data. Results of transfers: the bytes moved, a
 /// negative libusb code, or -1 when no device could be opened.
 int usb_control(DeviceRecord& record, std::uint8_t request);

@@ -146,5 +146,111 @@ TEST(Update, AnUnansweredDeactivationStopsTheUpdate) {
     EXPECT_EQ(sim.requests, (std::vector<std::string>{"configurator 3 0 0"}));
 }
 
+// A bootloader has no serial number. With one selected, only the bootloader
+// that the selected configurator became gets the blocks; the update stops
+// before anything else could receive them. Without one, the first bootloader
+// found gets them, as ever.
+struct SelectionCase {
+    const char* name;
+    std::vector<std::string> sim_options;
+    std::string device;
+    bool with_configuration;
+    int status;
+    std::string err;                 // the whole of standard error, when the update fails
+    std::vector<std::string> taken;  // "FACE SERIAL REQUEST VALUE INDEX" per request
+};
+
+void PrintTo(const SelectionCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::vector<std::string> without_data(const std::vector<std::string>& log) {
+    std::vector<std::string> lines;
+    for (const std::string& line : log) lines.push_back(line.substr(0, line.rfind(' ')));
+    return lines;
+}
+
+class UpdateSelection : public ::testing::TestWithParam<SelectionCase> {};
+
+TEST_P(UpdateSelection, FlashesOnlyTheSelectedControllersBootloader) {
+    const SelectionCase& c = GetParam();
+    TempDir dir;
+    std::vector<std::string> args = {"-d", c.device, "update",
+                                     dir.write("fw.bin", random_bytes(100, 8))};
+    if (c.with_configuration) args.push_back(dir.write("my.conf", "set a3\n"));
+    const testing::SimResult sim = testing::run_simulated(c.sim_options, args);
+    EXPECT_EQ(sim.program.status, c.status) << sim.program.err;
+    if (c.status != 0) {
+        EXPECT_EQ(sim.program.err, c.err);
+    }
+    EXPECT_EQ(without_data(sim.log), c.taken);
+}
+
+const std::vector<std::string> kBootloadersAB = {"--start", "bootloader", "--serial",
+                                                 "AAA",     "--serial",   "BBB"};
+const std::vector<std::string> kConfiguratorsAB = {"--serial", "AAA", "--serial", "BBB"};
+const std::string kNoVorlanex = "error: could not connect to vorlanex\n";
+
+// The wait's message with one dot, blanked: the device was back at once.
+std::string back_at_once(const std::string& message) {
+    return message + ".\r" + std::string(message.size() + 10, ' ') + "\r";
+}
+
+std::vector<std::string> blocks_of_100(const std::string& serial) {
+    return {"bootloader " + serial + " 1 0 0", "bootloader " + serial + " 6 0 0",
+            "bootloader " + serial + " 6 64 0", "bootloader " + serial + " 6 128 0",
+            "bootloader " + serial + " 2 0 0"};
+}
+
+std::vector<std::string> entered_and_flashed(const std::string& serial) {
+    std::vector<std::string> taken = {"configurator " + serial + " 4 0 0"};
+    for (const std::string& line : blocks_of_100(serial)) taken.push_back(line);
+    return taken;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UpdateSelection,
+    ::testing::Values(
+        SelectionCase{
+            "SelectedOneInItsBootloader", kBootloadersAB, "usb:BBB", false, 1, kNoVorlanex, {}},
+        SelectionCase{"NoSuchControllerBesideBootloaders",
+                      kBootloadersAB,
+                      "usb:CCC",
+                      false,
+                      1,
+                      kNoVorlanex,
+                      {}},
+        SelectionCase{"NoSuchController", kConfiguratorsAB, "usb:CCC", false, 1, kNoVorlanex, {}},
+        SelectionCase{"AnotherInItsBootloader",
+                      {"--serial", "AAA", "--serial", "BBB", "--in-bootloader", "1"},
+                      "usb:BBB",
+                      false,
+                      1,
+                      "error: another controller is in its bootloader: once \"usb:BBB\" is in "
+                      "its own, the two cannot be told apart\n"
+                      "hint: unplug that controller or finish its update first, then run the "
+                      "update again\n",
+                      {}},
+        // Two controllers of one serial number; the first restarts into its
+        // bootloader after the deactivation, the second on request.
+        SelectionCase{"ASecondBootloaderMeanwhile",
+                      {"--serial", "BBB", "--serial", "BBB", "--return-as", "bootloader"},
+                      "usb:BBB",
+                      true,
+                      1,
+                      "Deactivating existing configuration...ok\n" +
+                          back_at_once("Waiting for vorlanex to reboot") +
+                          back_at_once("Entering bootloader") +
+                          "error: more than one bootloader is attached: the one that \"usb:BBB\" "
+                          "became cannot be told apart\n"
+                          "hint: unplug the other controllers, then run the update without -d "
+                          "and without a configuration: the controller waits in its bootloader\n",
+                      {"configurator BBB 3 0 0", "configurator BBB 4 0 0"}},
+        SelectionCase{"TheSelectedOne", kConfiguratorsAB, "usb:BBB", false, 0, "",
+                      entered_and_flashed("BBB")},
+        SelectionCase{"WithoutSerialTheFirstBootloader", kBootloadersAB, "usb", false, 0, "",
+                      blocks_of_100("AAA")}),
+    [](const ::testing::TestParamInfo<SelectionCase>& param) { return param.param.name; });
+
 }  // namespace
 }  // namespace vorlanex
