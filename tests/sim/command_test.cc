@@ -66,6 +66,15 @@ TEST(CommandText, AScriptFileIsSentWhateverTheOtherWords) {
     }
 }
 
+// An empty word is no file and no command: the tool ends, silent, with 1.
+TEST(CommandText, AnEmptyCommandLineSendsNothingAndSaysNothing) {
+    const auto result = run_simulated({}, {""});
+    EXPECT_EQ(result.program.status, 1);
+    EXPECT_EQ(result.program.err, "");
+    EXPECT_EQ(result.program.out, "");
+    EXPECT_EQ(result.log, Lines{});
+}
+
 TEST(CommandText, AnInvalidCommandSendsNothing) {
     const auto result = run_simulated({}, {"frobnicate", "port", "a"});
     EXPECT_EQ(result.program.status, 1);

@@ -252,5 +252,85 @@ INSTANTIATE_TEST_SUITE_P(
                       blocks_of_100("AAA")}),
     [](const ::testing::TestParamInfo<SelectionCase>& param) { return param.param.name; });
 
+// The controller does not come back as it should: no bootloader to take the
+// blocks, or no configurator after the configuration is stored.
+struct MissingCase {
+    const char* name;
+    std::vector<std::string> sim_options;
+    bool with_configuration;
+    std::string err;
+    std::string out;
+    std::vector<std::string> requests;
+};
+
+void PrintTo(const MissingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class UpdateMissing : public ::testing::TestWithParam<MissingCase> {};
+
+TEST_P(UpdateMissing, FailsWithTheStepThatFoundNoDevice) {
+    const MissingCase& c = GetParam();
+    TempDir dir;
+    std::vector<std::string> words = {dir.write("fw.bin", random_bytes(100, 9))};
+    if (c.with_configuration) words.push_back(dir.write("my.conf", "set a3\n"));
+    const SimRun sim = run_update(c.sim_options, words);
+    EXPECT_EQ(sim.result.status, 1);
+    EXPECT_EQ(sim.result.err, c.err);
+    EXPECT_EQ(sim.result.out, c.out);
+    EXPECT_EQ(sim.requests, c.requests);
+}
+
+const std::string kDeactivated =
+    "Deactivating existing configuration...ok\n" + back_at_once("Waiting for vorlanex to reboot");
+const std::string kBlocksWritten =
+    "\rUpdating application: 0 of 100 bytes transferred..."
+    "\rUpdating application: 64 of 100 bytes transferred..."
+    "\rUpdating application: 100 of 100 bytes transferred...ok\n";
+const std::string kNoBootloader = "error: could not connect to usbasp bootloader\n";
+const std::string kTenDots = "..........";
+
+std::vector<std::string> joined(std::vector<std::string> first,
+                                const std::vector<std::string>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UpdateMissing,
+    ::testing::Values(
+        MissingCase{"NoBootloaderAttached", {"--start", "none"}, false, kNoBootloader, "", {}},
+        // The presence test finds the bootloader, gone when it is opened for the blocks.
+        MissingCase{"BootloaderGoneBeforeTheBlocks",
+                    {"--start", "bootloader", "--vanish-after", "1"},
+                    false,
+                    "error: could not open usb device \"usbasp\"\n"
+                    "error: could not open usb device \"usbasp\"\n" +
+                        kNoBootloader,
+                    "",
+                    {}},
+        // The old firmware still runs: its configuration goes back all the same.
+        MissingCase{"NoBootloaderButTheConfigurationIsStoredBack",
+                    {"--return-as", "configurator"},
+                    true,
+                    kDeactivated + "Entering bootloader" + kTenDots + kNoBootloader +
+                        back_at_once("Waiting for vorlanex to reboot") +
+                        "Flashing configuration: 11 bytes...ok\n" +
+                        back_at_once("Waiting for vorlanex to reboot"),
+                    "vorlanex-sim\n",
+                    {"configurator 3 0 0", "configurator 4 0 0", "configurator 3 0 0",
+                     "configurator 2 0 0"}},
+        MissingCase{"NotBackAfterTheConfigurationIsStored",
+                    {"--vanish", "configurator:3=2"},
+                    true,
+                    kDeactivated + back_at_once("Entering bootloader") + kBlocksWritten +
+                        back_at_once("Waiting for vorlanex to reboot") +
+                        "Flashing configuration: 11 bytes...ok\n"
+                        "Waiting for vorlanex to reboot" +
+                        kTenDots + "error: failed to open Vorlanex device \"usb\" (1209:7661)\n",
+                    "",
+                    joined({"configurator 3 0 0"}, joined(kBlocksOf100, {"configurator 3 0 0"}))}),
+    [](const ::testing::TestParamInfo<MissingCase>& param) { return param.param.name; });
+
 }  // namespace
 }  // namespace vorlanex
