@@ -1,5 +1,5 @@
 // Device faults: a request that is never answered runs into libusb's
-// time-out (5000 ms, a tenth of it at the tests' time scale), which is reported as the link reports
+// time-out (5000 ms, less at the tests' time scale), which is reported as the link reports
 // every failed transfer; the update leaves the bootloader alone after a failed block.
 #include <gtest/gtest.h>
 
@@ -12,7 +12,8 @@ namespace {
 using testing::run_simulated;
 
 TEST(Faults, ACommandNeverAnsweredTimesOut) {
-    const auto result = run_simulated({"--hang", "0"}, {"set", "a3"});
+    const auto result =
+        run_simulated({"--time-scale", testing::kFastTimeScale, "--hang", "0"}, {"set", "a3"});
     EXPECT_EQ(result.program.status, 256 - 7);  // LIBUSB_ERROR_TIMEOUT
     EXPECT_EQ(result.program.err,
               "error: could not send usb control message: Operation timed out\n"
@@ -21,7 +22,8 @@ TEST(Faults, ACommandNeverAnsweredTimesOut) {
 
 TEST(Faults, ABlockNeverAnsweredStopsTheUpdateInTheBootloader) {
     testing::TempDir dir;
-    const auto result = run_simulated({"--start", "bootloader", "--hang", "bootloader:6"},
+    const auto result = run_simulated({"--time-scale", testing::kFastTimeScale, "--start",
+                                       "bootloader", "--hang", "bootloader:6"},
                                       {"update", dir.write("fw.bin", std::string(100, 'x'))});
     EXPECT_EQ(result.program.status, 1);
     EXPECT_NE(result.program.err.find(
@@ -43,7 +45,8 @@ namespace {
 // The controller restarts into its bootloader instead of coming back: the
 // wait gives up after nine presence tests and names the missing configurator.
 TEST(Faults, AControllerThatComesBackAsTheOtherFaceIsNotBack) {
-    const auto result = testing::run_simulated({"--return-as", "bootloader"}, {"reset"});
+    const auto result = testing::run_simulated(
+        {"--time-scale", testing::kFastTimeScale, "--return-as", "bootloader"}, {"reset"});
     EXPECT_EQ(result.program.status, 1);
     EXPECT_EQ(
         result.program.err,
@@ -99,7 +102,9 @@ TEST(Faults, TheDocumentedStatusesOfAFailedTransferAreThoseTheToolGives) {
     } cases[] = {
         {{"--start", "none"}, 255, "(-1)"},
         {{"--stall", "0"}, 247, "(LIBUSB_ERROR_PIPE, -9)"},
-        {{"--hang", "0"}, 249, "(LIBUSB_ERROR_TIMEOUT, -7)"},
+        {{"--time-scale", testing::kFastTimeScale, "--hang", "0"},
+         249,
+         "(LIBUSB_ERROR_TIMEOUT, -7)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(testing::run_simulated(c.sim_options, {"set", "a3"}).program.status, c.status);

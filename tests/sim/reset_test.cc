@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   {"configurator - 7 0 0 -", "configurator - 2 0 0 -"}},
         ResetCase{"NeverComesBack",
-                  {"--no-return"},
+                  {"--time-scale", testing::kFastTimeScale, "--no-return"},
                   "Resetting device.........." + kVorlanexUnreachable,
                   "",
                   1,

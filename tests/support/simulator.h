@@ -14,6 +14,9 @@ namespace vorlanex::testing {
 /// the simulated restarts alike, so that every output stays the same. A test
 /// that measures real time passes "--time-scale", "1" among its options.
 inline constexpr const char* kTestTimeScale = "10";
+/// For runs in which every wait runs out (nothing comes back, a request is
+/// never answered): no proportion matters there, so they go faster still.
+inline constexpr const char* kFastTimeScale = "50";
 
 struct SimResult {
     ProgramResult program;
