@@ -170,7 +170,8 @@ Answer Controller::handle_vendor(const SetupPacket& setup, std::span<const std::
         setup.is_in()
             ? answer.reply
             : std::vector<std::uint8_t>(out_data.begin(), out_data.begin() + answer.accepted);
-    journal_.push_back({face_, serial_, setup.request, setup.value, setup.index, std::move(taken)});
+    journal_.push_back({face_, serial_, setup.request, setup.value, setup.index, std::move(taken),
+                        std::chrono::steady_clock::now()});
     return answer;
 }
 

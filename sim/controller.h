@@ -3,6 +3,7 @@
 // behaviour, so that tests can drive it directly.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -39,7 +40,8 @@ struct Received {
     std::uint8_t request = 0;
     std::uint16_t value = 0;
     std::uint16_t index = 0;
-    std::vector<std::uint8_t> data;  ///< the OUT data taken, or the IN reply
+    std::vector<std::uint8_t> data;              ///< the OUT data taken, or the IN reply
+    std::chrono::steady_clock::time_point at{};  ///< when it arrived
 };
 using Journal = std::vector<Received>;
 
@@ -51,8 +53,8 @@ using Journal = std::vector<Received>;
 struct Fault {
     Face face = Face::Configurator;
     std::uint8_t request = 0;
-    std::optional<std::size_t> short_count;   ///< none: stall (or hang)
-    bool hang = false;                        ///< never answered: the program's time-out runs
+    std::optional<std::size_t> short_count;  ///< none: stall (or hang)
+    bool hang = false;                       ///< never answered: the program's time-out runs
     std::optional<std::size_t> vanish_after = std::nullopt;  ///< answered as usual, then gone
 };
 

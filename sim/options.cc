@@ -38,6 +38,8 @@ void usage() {
         "                        and the serial number)\n"
         "  --log FILE            one line per vendor request received:\n"
         "                        FACE SERIAL|- REQUEST VALUE INDEX DATA-HEX|-\n"
+        "  --log-times           begin each line of the log with the milliseconds from\n"
+        "                        the start to the request\n"
         "  --flash FILE          write the first controller's flash there at the end\n"
         "  --show                tell on standard error what the controllers received\n"
         "  --help                this text\n",
@@ -63,12 +65,13 @@ enum OptionCode {
     kVanish,
     kIdentification,
     kLog,
+    kLogTimes,
     kFlash,
     kShow,
     kHelp,
 };
 
-constexpr std::array<option, 20> kLongOptions = {{
+constexpr std::array<option, 21> kLongOptions = {{
     {"start", required_argument, nullptr, kStart},
     {"serial", required_argument, nullptr, kSerial},
     {"no-serial", no_argument, nullptr, kNoSerial},
@@ -85,6 +88,7 @@ constexpr std::array<option, 20> kLongOptions = {{
     {"vanish", required_argument, nullptr, kVanish},
     {"identification", required_argument, nullptr, kIdentification},
     {"log", required_argument, nullptr, kLog},
+    {"log-times", no_argument, nullptr, kLogTimes},
     {"flash", required_argument, nullptr, kFlash},
     {"show", no_argument, nullptr, kShow},
     {"help", no_argument, nullptr, kHelp},
@@ -231,6 +235,9 @@ bool apply_option(Options& options, int code, const char* argument,
             return true;
         case kLog:
             options.log_file = argument;
+            return true;
+        case kLogTimes:
+            options.log_times = true;
             return true;
         case kFlash:
             options.flash_file = argument;

@@ -29,6 +29,7 @@ struct Options {
     std::vector<Fault> faults;
     std::optional<std::string> identification;  ///< none: derived from the serial number
     std::string log_file;
+    bool log_times = false;  ///< each log line begins with the request's time
     std::string flash_file;
     bool show = false;
     std::vector<std::string> program;

@@ -46,15 +46,17 @@ TEST(TimeScale, TheSimulatorSetsItForItsProgramOnlyWhenAsked) {
 }
 
 // What takes 5 s (libusb's time-out) and 10 s (a controller that never comes
-// back) for a user takes a fiftieth of it at that scale.
+// back) for a user runs out within half of it at a scale of 50, whatever the
+// machine's load adds to the start of the programs.
 TEST(TimeScale, ShortensTheTimeOutAndTheReconnectionWaitAlike) {
     const struct {
         std::vector<std::string> sim_options;
         std::vector<std::string> args;
         std::chrono::milliseconds real;
+        std::string ran_out;  // in what the tool printed
     } cases[] = {
-        {{"--hang", "0"}, {"set", "a3"}, std::chrono::milliseconds(5000)},
-        {{"--no-return"}, {"reset"}, std::chrono::milliseconds(10000)},
+        {{"--hang", "0"}, {"set", "a3"}, std::chrono::milliseconds(5000), "Operation timed out"},
+        {{"--no-return"}, {"reset"}, std::chrono::milliseconds(10000), "device.........."},
     };
     for (const auto& c : cases) {
         const auto start = std::chrono::steady_clock::now();
@@ -62,9 +64,9 @@ TEST(TimeScale, ShortensTheTimeOutAndTheReconnectionWaitAlike) {
         sim_options.insert(sim_options.end(), c.sim_options.begin(), c.sim_options.end());
         const auto result = testing::run_simulated(sim_options, c.args);
         const auto took = std::chrono::steady_clock::now() - start;
-        EXPECT_NE(result.program.status, 0) << c.args[0];
+        EXPECT_NE(result.program.err.find(c.ran_out), std::string::npos) << result.program.err;
         EXPECT_GE(took, c.real / 50) << c.args[0];
-        EXPECT_LT(took, c.real / 10) << c.args[0];
+        EXPECT_LT(took, c.real / 2) << c.args[0];
     }
 }
 
