@@ -1,5 +1,6 @@
 #include "vorlanex/reconnect.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -13,8 +14,8 @@ namespace {
 
 // The wait in steps of 100 ms from the message on: the first test after a
 // second, a dot at each whole second, and no test at ten seconds, where the
-// wait gives up. The steps are counted from the start, so that the time the
-// tests take does not add up.
+// wait gives up. The steps are read off the clock, so that slow tests (a
+// large bus) neither stretch the wait nor hold back its dots.
 constexpr std::chrono::milliseconds kStep(100);
 constexpr int kStepsPerDot = 10;
 constexpr int kFirstTest = 10;
@@ -25,6 +26,11 @@ void dot() {
     std::fflush(stderr);
 }
 
+// Whole steps since `start`.
+int steps_since(std::chrono::steady_clock::time_point start, std::chrono::milliseconds step) {
+    return static_cast<int>((std::chrono::steady_clock::now() - start) / step);
+}
+
 }  // namespace
 
 bool expect(DeviceRecord& record, std::string_view message) {
@@ -33,16 +39,19 @@ bool expect(DeviceRecord& record, std::string_view message) {
     usb_set_quiet();
     const auto step = scaled(kStep);
     const auto start = std::chrono::steady_clock::now();
-    for (int at = kFirstTest;; ++at) {
-        std::this_thread::sleep_until(start + at * step);
-        if (at % kStepsPerDot == 0) dot();
-        if (at == kGiveUp) return false;
+    int dots = 0;
+    for (int next = kFirstTest;;) {
+        std::this_thread::sleep_until(start + next * step);
+        const int now = std::min(steps_since(start, step), kGiveUp);
+        for (; dots < now / kStepsPerDot; ++dots) dot();
+        if (now == kGiveUp) return false;
         if (usb_ping(record)) {
             const std::string blank(message.size() + 10, ' ');
             std::fprintf(stderr, "\r%s\r", blank.c_str());
             std::fflush(stderr);
             return true;
         }
+        next = std::max(next + 1, steps_since(start, step) + 1);
     }
 }
 
