@@ -7,6 +7,7 @@
 // simply finds it again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,15 +29,19 @@ struct DeviceRecord {
 
 inline constexpr std::uint8_t USB_OUT = 0x00;
 inline constexpr std::uint8_t USB_IN = 0x80;
+/// libusb's time-out for one transfer (shorter only in tests: usb/timescale.h).
 inline constexpr unsigned kUsbTimeoutMs = 5000;
 
 /// Silences every message of the USB link for the rest of the process. The
 /// reconnection waits set it: a device that is away for a while is expected.
 void usb_set_quiet();
-bool usb_quiet();
 
 /// True when the record's device could be found and opened.
 bool usb_ping(DeviceRecord& record);
+/// How many attached devices have the record's IDs (and bus place); serial
+/// numbers are not compared, which would take an open. 0 when the bus cannot
+/// be listed.
+std::size_t usb_count(DeviceRecord& record);
 /// An OUT request without data. Results of transfers: the bytes moved, a
 /// negative libusb code, or -1 when no device could be opened.
 int usb_control(DeviceRecord& record, std::uint8_t request);

@@ -49,9 +49,13 @@ int command(Session& session, const Words& words) {
     const int result = usb_send(session.devices.vorlanex, REQUEST_RUN, session.delay, 0,
                                 image->data(), static_cast<std::uint16_t>(image->size()));
     if (result < 0) {
-        std::fprintf(stderr, "error: could send usb control message: %s\n",
+        std::fprintf(stderr, "error: could not send usb control message: %s\n",
                      libusb_strerror(static_cast<libusb_error>(result)));
         return result;
+    }
+    if (static_cast<std::size_t>(result) != image->size()) {
+        std::fprintf(stderr, "error: the controller took %d of %zu bytes\n", result, image->size());
+        return 1;
     }
     return 0;
 }
