@@ -22,10 +22,10 @@ struct Options {
     unsigned restart_ms = 300;                       ///< from vanishing to coming back
     unsigned time_scale = 1;  ///< the program's waits and the restart delay this many times shorter
     bool comes_back = true;
+    /// A restart brings this face back, whatever was asked.
     std::optional<Face> return_as;
-    std::optional<unsigned>
-        vanish_after_opens;  ///< the device vanishes after that many opens  ///< a restart brings
-                             ///< this face back, whatever was asked
+    /// The device vanishes after that many opens.
+    std::optional<unsigned> vanish_after_opens;
     std::vector<Fault> faults;
     std::optional<std::string> identification;  ///< none: derived from the serial number
     std::string log_file;
