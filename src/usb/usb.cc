@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "strings/messages.h"
 #include "usb/timescale.h"
 
 namespace vorlanex {
@@ -179,7 +180,7 @@ UsbConnection::State find_device(DeviceRecord& record, int& code) {
 UsbConnection::State open_device(DeviceRecord& record, int& code) {
     UsbConnection::State opened = find_device(record, code);
     if (opened.context && !opened.handle) {
-        say("error: could not open usb device \"%s\"\n", record.name.c_str());
+        say("error: could not open usb device \"%s\"\n", printable(record.name).c_str());
     }
     return opened;
 }

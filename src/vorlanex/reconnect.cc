@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "strings/messages.h"
 #include "usb/timescale.h"
 
 namespace vorlanex {
@@ -57,7 +58,8 @@ bool expect(DeviceRecord& record, std::string_view message) {
 
 void failed(const DeviceRecord& record) {
     std::fprintf(stderr, "error: failed to open %s device \"%s\" (%04X:%04X)\n",
-                 record.label.c_str(), record.name.c_str(), record.vendor_id, record.product_id);
+                 record.label.c_str(), printable(record.name).c_str(), record.vendor_id,
+                 record.product_id);
 }
 
 }  // namespace vorlanex

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "strings/messages.h"
 #include "vorlanex/configure.h"
 #include "vorlanex/controller_image.h"
 #include "vorlanex/firmware.h"
@@ -36,7 +37,7 @@ bool selected_controller_alone(Session& session) {
                  "the two cannot be told apart\n"
                  "hint: unplug that controller or finish its update first, then run the update "
                  "again\n",
-                 devices.vorlanex.name.c_str());
+                 printable(devices.vorlanex.name).c_str());
     return false;
 }
 
@@ -49,7 +50,7 @@ bool bootloader_alone(Devices& devices) {
                  "cannot be told apart\n"
                  "hint: unplug the other controllers, then run the update without -d and "
                  "without a configuration: the controller waits in its bootloader\n",
-                 devices.vorlanex.name.c_str());
+                 printable(devices.vorlanex.name).c_str());
     return false;
 }
 
