@@ -86,6 +86,7 @@ Controller::Controller(std::optional<std::string> serial, Face face, std::string
       face_(face),
       identification_(std::move(identification)),
       faults_(std::move(faults)),
+      answered_(faults_.size(), 0),
       journal_(journal) {}
 
 std::vector<std::uint8_t> Controller::descriptors() const {
@@ -161,12 +162,26 @@ const Fault* Controller::fault_for(std::uint8_t request) const {
 Answer Controller::handle_vendor(const SetupPacket& setup, std::span<const std::uint8_t> out_data) {
     const Fault* fault = fault_for(setup.request);
     const Answer answer =
-        fault ? faulty_request(*fault, setup, out_data) : face_request(setup, out_data);
+        !fault ? face_request(setup, out_data)
+        : fault->vanish_after
+            ? vanishing_request(static_cast<std::size_t>(fault - faults_.data()), setup, out_data)
+            : faulty_request(*fault, setup, out_data);
     std::vector<std::uint8_t> taken =
         setup.is_in()
             ? answer.reply
             : std::vector<std::uint8_t>(out_data.begin(), out_data.begin() + answer.accepted);
-    journal_.push_back({face_, serial_, setup.request, setup.value, setup.index, std::move(taken)});
+    journal_.push_back({face_, serial_, setup.request, setup.value, setup.index, std::move(taken),
+                        std::chrono::steady_clock::now()});
+    return answer;
+}
+
+Answer Controller::vanishing_request(std::size_t fault, const SetupPacket& setup,
+                                     std::span<const std::uint8_t> out_data) {
+    Answer answer = face_request(setup, out_data);
+    if (++answered_[fault] == *faults_[fault].vanish_after) {
+        answer.restart_into.reset();
+        answer.vanish = true;
+    }
     return answer;
 }
 

@@ -3,6 +3,7 @@
 // behaviour, so that tests can drive it directly.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -39,18 +40,22 @@ struct Received {
     std::uint8_t request = 0;
     std::uint16_t value = 0;
     std::uint16_t index = 0;
-    std::vector<std::uint8_t> data;  ///< the OUT data taken, or the IN reply
+    std::vector<std::uint8_t> data;              ///< the OUT data taken, or the IN reply
+    std::chrono::steady_clock::time_point at{};  ///< when it arrived
 };
 using Journal = std::vector<Received>;
 
 /// A vendor request that a face does not answer as it should: a stall, or
 /// (with a count) a reply or acceptance of at most that many bytes. A faulty
-/// request has no further effect.
+/// request has no further effect. A vanishing request is the exception: it
+/// is answered as usual, and the device vanishes for good once it has
+/// answered it that many times.
 struct Fault {
     Face face = Face::Configurator;
     std::uint8_t request = 0;
     std::optional<std::size_t> short_count;  ///< none: stall (or hang)
     bool hang = false;                       ///< never answered: the program's time-out runs
+    std::optional<std::size_t> vanish_after = std::nullopt;  ///< answered as usual, then gone
 };
 
 /// What the controller makes of one control transfer.
@@ -61,6 +66,7 @@ struct Answer {
     std::size_t accepted = 0;         ///< OUT: the bytes taken
     /// After this transfer the device vanishes and comes back as this face.
     std::optional<Face> restart_into;
+    bool vanish = false;  ///< after this transfer the device vanishes for good
 };
 
 class Controller {
@@ -89,6 +95,8 @@ class Controller {
   private:
     Answer handle_standard(const SetupPacket& setup) const;
     Answer handle_vendor(const SetupPacket& setup, std::span<const std::uint8_t> out_data);
+    Answer vanishing_request(std::size_t fault, const SetupPacket& setup,
+                             std::span<const std::uint8_t> out_data);
     Answer faulty_request(const Fault& fault, const SetupPacket& setup,
                           std::span<const std::uint8_t> out_data);
     Answer face_request(const SetupPacket& setup, std::span<const std::uint8_t> out_data);
@@ -101,6 +109,7 @@ class Controller {
     Face face_;
     std::string identification_;
     std::vector<Fault> faults_;
+    std::vector<std::size_t> answered_;  ///< per fault, for the vanishing ones
     Journal& journal_;
     std::vector<std::uint8_t> flash_;
     std::vector<std::uint8_t> stored_;

@@ -1,4 +1,5 @@
 // vorlanex-sim: runs a program against emulated keyboard controllers.
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -18,12 +19,21 @@ bool write_file(const std::string& path, const std::string& content) {
     return static_cast<bool>(out);
 }
 
+// The milliseconds from the start to the request, and a blank.
+std::string time_column(const Received& received, std::chrono::steady_clock::time_point start) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(received.at - start);
+    return std::to_string(ms.count()) + " ";
+}
+
 bool write_outputs(const Options& options, Simulation& simulation) {
     bool written = true;
     const Journal journal = simulation.journal();
     if (!options.log_file.empty()) {
         std::string log;
-        for (const Received& received : journal) log += log_line(received) + "\n";
+        for (const Received& received : journal) {
+            if (options.log_times) log += time_column(received, simulation.started());
+            log += log_line(received) + "\n";
+        }
         written = write_file(options.log_file, log) && written;
     }
     if (!options.flash_file.empty()) {
@@ -41,7 +51,8 @@ int run(int argc, char** argv) {
     if (!options) return status;
     Simulation simulation(*options);
     if (!simulation.start()) return 2;
-    status = run_program(options->program, program_environment(simulation.root()));
+    status =
+        run_program(options->program, program_environment(simulation.root(), options->time_scale));
     if (!write_outputs(*options, simulation)) return 2;
     return status;
 }

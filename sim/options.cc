@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "usb/timescale.h"
+
 namespace vorlanex::sim {
 
 void usage() {
@@ -20,17 +22,24 @@ void usage() {
         "  --no-serial           add a controller without serial number (repeatable)\n"
         "                        (no --serial or --no-serial: one controller without)\n"
         "  --unopenable N        the N-th controller (from 1) cannot be opened\n"
+        "  --in-bootloader N     the N-th controller starts in its bootloader\n"
         "  --restart-delay MS    from vanishing to coming back after a restart (300)\n"
+        "  --time-scale N        run N times faster (1 to 100): the restart delay, and the\n"
+        "                        program's waits through VORLANEX_TEST_TIMESCALE\n"
         "  --no-return           a controller that restarts never comes back\n"
         "  --return-as FACE      a controller that restarts comes back as this face\n"
         "  --vanish-after N      a controller vanishes for good once opened N times\n"
         "  --stall [FACE:]REQ    the face (default configurator) stalls vendor request REQ\n"
         "  --short [FACE:]REQ=N  it answers or takes at most N bytes of request REQ\n"
         "  --hang [FACE:]REQ     it never answers request REQ (the program's time-out runs)\n"
+        "  --vanish [FACE:]REQ[=N] it answers request REQ, but vanishes for good once it\n"
+        "                        has answered it N times (1)\n"
         "  --identification TEXT the identification text (default: \"vorlanex-sim\"\n"
         "                        and the serial number)\n"
         "  --log FILE            one line per vendor request received:\n"
         "                        FACE SERIAL|- REQUEST VALUE INDEX DATA-HEX|-\n"
+        "  --log-times           begin each line of the log with the milliseconds from\n"
+        "                        the start to the request\n"
         "  --flash FILE          write the first controller's flash there at the end\n"
         "  --show                tell on standard error what the controllers received\n"
         "  --help                this text\n",
@@ -44,34 +53,42 @@ enum OptionCode {
     kSerial,
     kNoSerial,
     kUnopenable,
+    kInBootloader,
     kRestartDelay,
+    kTimeScale,
     kNoReturn,
     kReturnAs,
     kVanishAfter,
     kStall,
     kShort,
     kHang,
+    kVanish,
     kIdentification,
     kLog,
+    kLogTimes,
     kFlash,
     kShow,
     kHelp,
 };
 
-constexpr std::array<option, 17> kLongOptions = {{
+constexpr std::array<option, 21> kLongOptions = {{
     {"start", required_argument, nullptr, kStart},
     {"serial", required_argument, nullptr, kSerial},
     {"no-serial", no_argument, nullptr, kNoSerial},
     {"unopenable", required_argument, nullptr, kUnopenable},
+    {"in-bootloader", required_argument, nullptr, kInBootloader},
     {"restart-delay", required_argument, nullptr, kRestartDelay},
+    {"time-scale", required_argument, nullptr, kTimeScale},
     {"no-return", no_argument, nullptr, kNoReturn},
     {"return-as", required_argument, nullptr, kReturnAs},
     {"vanish-after", required_argument, nullptr, kVanishAfter},
     {"stall", required_argument, nullptr, kStall},
     {"short", required_argument, nullptr, kShort},
     {"hang", required_argument, nullptr, kHang},
+    {"vanish", required_argument, nullptr, kVanish},
     {"identification", required_argument, nullptr, kIdentification},
     {"log", required_argument, nullptr, kLog},
+    {"log-times", no_argument, nullptr, kLogTimes},
     {"flash", required_argument, nullptr, kFlash},
     {"show", no_argument, nullptr, kShow},
     {"help", no_argument, nullptr, kHelp},
@@ -100,30 +117,63 @@ std::optional<Face> parse_face(std::string_view text) {
     return std::nullopt;
 }
 
-// [FACE:]REQUEST[=COUNT]; `with_count` tells whether the count is required.
-std::optional<Fault> parse_fault(std::string_view text, bool with_count) {
+enum class Count { Forbidden, Required, Optional };
+
+// [FACE:]REQUEST[=COUNT]: the fault's face and request, and the count.
+struct FaultText {
     Fault fault;
+    std::optional<std::size_t> count;
+};
+
+std::optional<FaultText> parse_fault(std::string_view text, Count count_rule) {
+    FaultText parsed;
     if (const std::size_t colon = text.find(':'); colon != std::string_view::npos) {
         const std::optional<Face> face = parse_face(text.substr(0, colon));
         if (!face) return std::nullopt;
-        fault.face = *face;
+        parsed.fault.face = *face;
         text.remove_prefix(colon + 1);
     }
     const std::size_t equals = text.find('=');
-    if (with_count != (equals != std::string_view::npos)) return std::nullopt;
+    const bool with_count = equals != std::string_view::npos;
+    if (with_count ? count_rule == Count::Forbidden : count_rule == Count::Required) {
+        return std::nullopt;
+    }
     const std::optional<unsigned long> request = parse_count(text.substr(0, equals));
     if (!request || *request > 255) return std::nullopt;
-    fault.request = static_cast<std::uint8_t>(*request);
+    parsed.fault.request = static_cast<std::uint8_t>(*request);
     if (with_count) {
         const std::optional<unsigned long> count = parse_count(text.substr(equals + 1));
         if (!count) return std::nullopt;
-        fault.short_count = *count;
+        parsed.count = *count;
+    }
+    return parsed;
+}
+
+// The fault an option names; none when its text is no fault of that kind.
+std::optional<Fault> fault_option(int code, std::string_view text) {
+    const Count count_rule = code == kShort    ? Count::Required
+                             : code == kVanish ? Count::Optional
+                                               : Count::Forbidden;
+    std::optional<FaultText> parsed = parse_fault(text, count_rule);
+    if (!parsed) return std::nullopt;
+    Fault& fault = parsed->fault;
+    fault.hang = code == kHang;
+    if (code == kShort) fault.short_count = parsed->count;
+    if (code == kVanish) {
+        fault.vanish_after = parsed->count.value_or(1);
+        if (*fault.vanish_after == 0) return std::nullopt;
     }
     return fault;
 }
 
+// An option about the N-th controller, applied once all are named.
+struct Numbered {
+    int code;
+    unsigned long n;
+};
+
 bool apply_option(Options& options, int code, const char* argument,
-                  std::vector<unsigned long>& unopenable) {
+                  std::vector<Numbered>& numbered) {
     switch (code) {
         case kStart:
             if (std::string_view(argument) == "none") {
@@ -138,16 +188,24 @@ bool apply_option(Options& options, int code, const char* argument,
         case kNoSerial:
             options.controllers.push_back({std::nullopt, true});
             return true;
-        case kUnopenable: {
+        case kUnopenable:
+        case kInBootloader: {
             const std::optional<unsigned long> n = parse_count(argument);
             if (!n || *n == 0) return complain("not a controller number", argument);
-            unopenable.push_back(*n);
+            numbered.push_back({code, *n});
             return true;
         }
         case kRestartDelay: {
             const std::optional<unsigned long> ms = parse_count(argument);
             if (!ms || *ms > 60000) return complain("not a delay in milliseconds", argument);
             options.restart_ms = static_cast<unsigned>(*ms);
+            return true;
+        }
+        case kTimeScale: {
+            const std::optional<unsigned long> scale = parse_count(argument);
+            if (!scale || *scale == 0 || *scale > kMaxTimescale)
+                return complain("not a time scale", argument);
+            options.time_scale = static_cast<unsigned>(*scale);
             return true;
         }
         case kNoReturn:
@@ -165,10 +223,10 @@ bool apply_option(Options& options, int code, const char* argument,
             return options.return_as || complain("unknown face", argument);
         case kStall:
         case kShort:
-        case kHang: {
-            std::optional<Fault> fault = parse_fault(argument, code == kShort);
+        case kHang:
+        case kVanish: {
+            const std::optional<Fault> fault = fault_option(code, argument);
             if (!fault) return complain("not a request", argument);
-            fault->hang = code == kHang;
             options.faults.push_back(*fault);
             return true;
         }
@@ -177,6 +235,9 @@ bool apply_option(Options& options, int code, const char* argument,
             return true;
         case kLog:
             options.log_file = argument;
+            return true;
+        case kLogTimes:
+            options.log_times = true;
             return true;
         case kFlash:
             options.flash_file = argument;
@@ -193,7 +254,7 @@ bool apply_option(Options& options, int code, const char* argument,
 
 std::optional<Options> parse_options(int argc, char** argv, int& exit_status) {
     Options options;
-    std::vector<unsigned long> unopenable;
+    std::vector<Numbered> numbered;
     exit_status = 2;
     optind = 1;
     // "+": the options end at the program's name, so that its own options stay its own.
@@ -203,19 +264,21 @@ std::optional<Options> parse_options(int argc, char** argv, int& exit_status) {
             exit_status = 0;
             return std::nullopt;
         }
-        if (!apply_option(options, code, optarg, unopenable)) return std::nullopt;
+        if (!apply_option(options, code, optarg, numbered)) return std::nullopt;
     }
     if (options.controllers.empty()) options.controllers.push_back({});
     if (options.controllers.size() > kMaxControllers) {
         std::fprintf(stderr, "vorlanex-sim: at most %zu controllers\n", kMaxControllers);
         return std::nullopt;
     }
-    for (const unsigned long n : unopenable) {
-        if (n > options.controllers.size()) {
-            std::fprintf(stderr, "vorlanex-sim: there is no controller %lu\n", n);
+    for (const Numbered& entry : numbered) {
+        if (entry.n > options.controllers.size()) {
+            std::fprintf(stderr, "vorlanex-sim: there is no controller %lu\n", entry.n);
             return std::nullopt;
         }
-        options.controllers[n - 1].openable = false;
+        ControllerSetup& setup = options.controllers[entry.n - 1];
+        if (entry.code == kUnopenable) setup.openable = false;
+        if (entry.code == kInBootloader) setup.in_bootloader = true;
     }
     options.program.assign(argv + optind, argv + argc);
     if (options.program.empty()) {

@@ -15,7 +15,9 @@ std::string identification_for(const Options& options, const ControllerSetup& se
 }  // namespace
 
 Simulation::Slot::Slot(Simulation& simulation, const ControllerSetup& setup, int hub_port)
-    : controller(setup.serial, simulation.options_.start.value_or(Face::Configurator),
+    : controller(setup.serial,
+                 setup.in_bootloader ? Face::Bootloader
+                                     : simulation.options_.start.value_or(Face::Configurator),
                  identification_for(simulation.options_, setup), simulation.options_.faults,
                  simulation.journal_),
       port(hub_port),
@@ -76,7 +78,7 @@ void Simulation::restart(Slot& slot, std::optional<Face> asked) {
     const Face face = options_.return_as.value_or(asked.value_or(Face::Configurator));
     detach(slot);
     if (!asked || !options_.comes_back) return;
-    scheduler_.after(options_.restart_ms, [this, &slot, face] {
+    scheduler_.after(options_.restart_ms / options_.time_scale, [this, &slot, face] {
         const std::lock_guard held(lock_);
         slot.controller.restart(face);
         attach(slot);

@@ -6,6 +6,7 @@
 // main loop's: one lock guards the controllers, the journal and the testbed.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -30,6 +31,8 @@ class Simulation {
     bool start();
 
     const std::string& root() const { return testbed_.root(); }
+    /// When the simulation was made: the origin of the log's times.
+    std::chrono::steady_clock::time_point started() const { return started_; }
     /// What the controllers received; a copy, taken under the lock.
     Journal journal();
     /// The flash of the first controller; a copy, taken under the lock.
@@ -52,6 +55,7 @@ class Simulation {
     void restart(Slot& slot, std::optional<Face> face);
 
     const Options& options_;
+    const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
     std::mutex lock_;
     Journal journal_;
     Testbed testbed_;

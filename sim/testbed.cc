@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "sim/text.h"
+#include "usb/timescale.h"
 
 extern char** environ;
 
@@ -128,7 +129,8 @@ void Testbed::remove_usb_device(const std::string& syspath, const UsbDeviceSpec&
     }
 }
 
-std::vector<std::string> program_environment(const std::string& root) {
+std::vector<std::string> program_environment(const std::string& root, unsigned time_scale) {
+    const std::string scale_prefix = std::string(kTimescaleVariable) + "=";
     std::vector<std::string> environment;
     const char* preload = nullptr;
     const char* asan = nullptr;
@@ -138,7 +140,7 @@ std::vector<std::string> program_environment(const std::string& root) {
             preload = *entry + 11;
         } else if (text.starts_with("ASAN_OPTIONS=")) {
             asan = *entry + 13;
-        } else if (!text.starts_with("UMOCKDEV_DIR=")) {
+        } else if (!text.starts_with("UMOCKDEV_DIR=") && !text.starts_with(scale_prefix)) {
             environment.emplace_back(text);
         }
     }
@@ -147,6 +149,7 @@ std::vector<std::string> program_environment(const std::string& root) {
     // A program built with AddressSanitizer refuses to start when another
     // library is preloaded before the runtime.
     environment.push_back(with_added("ASAN_OPTIONS", asan, "verify_asan_link_order=0", ':'));
+    if (time_scale != 1) environment.push_back(scale_prefix + std::to_string(time_scale));
     return environment;
 }
 

@@ -46,7 +46,9 @@ class Testbed {
     std::string root_;
 };
 
-/// The environment of the program: the preload and the testbed's root added.
-std::vector<std::string> program_environment(const std::string& root);
+/// The environment of the program: the preload and the testbed's root added,
+/// and the time scale when it is not 1 (an inherited one is dropped, so that
+/// only the option shortens the program's waits).
+std::vector<std::string> program_environment(const std::string& root, unsigned time_scale);
 
 }  // namespace vorlanex::sim

@@ -155,7 +155,7 @@ void UsbfsNode::submit(UMockdevIoctlClient* client) {
     } else {
         urb->actual_length = static_cast<int>(std::min(answer.accepted, stage.size()));
     }
-    completed_.push_back({std::move(urb_data), answer.restart_into});
+    completed_.push_back({std::move(urb_data), answer.restart_into, answer.vanish});
     umockdev_ioctl_client_complete(client, 0, 0);
 }
 
@@ -169,7 +169,7 @@ void UsbfsNode::discard(UMockdevIoctlClient* client) {
     auto* urb = reinterpret_cast<usbdevfs_urb*>(urb_data->data);
     urb->status = -ENOENT;
     urb->actual_length = 0;
-    completed_.push_back({std::move(pending_.front()), std::nullopt});
+    completed_.push_back({std::move(pending_.front()), std::nullopt, false});
     pending_.pop_front();
     umockdev_ioctl_client_complete(client, 0, 0);
 }
@@ -183,7 +183,11 @@ void UsbfsNode::reap(UMockdevIoctlClient* client) {
     completed_.pop_front();
     umockdev_ioctl_data_set_ptr(pointer.get(), 0, completed.urb.get());
     umockdev_ioctl_client_complete(client, 0, 0);
-    if (completed.restart_into) restart_(*completed.restart_into);
+    if (completed.vanish) {
+        restart_(std::nullopt);
+    } else if (completed.restart_into) {
+        restart_(*completed.restart_into);
+    }
 }
 
 }  // namespace vorlanex::sim

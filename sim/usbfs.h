@@ -64,6 +64,7 @@ class UsbfsNode {
     struct Completed {
         DataRef urb;
         std::optional<Face> restart_into;
+        bool vanish = false;
     };
 
     Testbed& testbed_;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "usb/timescale.h"
+
 namespace vorlanex {
 
 namespace {
@@ -87,28 +89,42 @@ Handle open_with_serial(libusb_device* device, std::uint8_t serial_index,
     return handle;
 }
 
-// The first device the record selects. A device without a serial-number
-// string satisfies any requested serial number and ends the search.
-Handle usb_open(libusb_context* context, const DeviceRecord& record) {
+// Every device on the bus, or none after a message; `count` entries.
+DeviceList list_devices(libusb_context* context, ssize_t& count) {
     libusb_device** raw_list = nullptr;
-    const ssize_t count = libusb_get_device_list(context, &raw_list);
+    count = libusb_get_device_list(context, &raw_list);
     if (count < 0) {
         say("error: could not get usb device list: %s\n", text_of(static_cast<int>(count)));
         return nullptr;
     }
-    const DeviceList list(raw_list);
+    return DeviceList(raw_list);
+}
+
+// The device's descriptor when it has the record's IDs and place on the bus.
+std::optional<libusb_device_descriptor> matching(libusb_device* device,
+                                                 const DeviceRecord& record) {
+    libusb_device_descriptor descriptor;
+    const int result = libusb_get_device_descriptor(device, &descriptor);
+    if (result < 0) {
+        say("warning: could not get usb device descriptor: %s\n", text_of(result));
+        return std::nullopt;
+    }
+    if (!matches(device, descriptor, record)) return std::nullopt;
+    return descriptor;
+}
+
+// The first device the record selects. A device without a serial-number
+// string satisfies any requested serial number and ends the search.
+Handle usb_open(libusb_context* context, const DeviceRecord& record) {
+    ssize_t count = 0;
+    const DeviceList list = list_devices(context, count);
     for (ssize_t i = 0; i < count; ++i) {
-        libusb_device* device = raw_list[i];
-        libusb_device_descriptor descriptor;
-        const int result = libusb_get_device_descriptor(device, &descriptor);
-        if (result < 0) {
-            say("warning: could not get usb device descriptor: %s\n", text_of(result));
-            continue;
-        }
-        if (!matches(device, descriptor, record)) continue;
-        if (record.serial && descriptor.iSerialNumber != 0) {
+        libusb_device* device = list.get()[i];
+        const auto descriptor = matching(device, record);
+        if (!descriptor) continue;
+        if (record.serial && descriptor->iSerialNumber != 0) {
             if (Handle handle =
-                    open_with_serial(device, descriptor.iSerialNumber, *record.serial)) {
+                    open_with_serial(device, descriptor->iSerialNumber, *record.serial)) {
                 return handle;
             }
             continue;
@@ -124,28 +140,17 @@ Handle usb_open(libusb_context* context, const DeviceRecord& record) {
     return nullptr;
 }
 
+unsigned timeout_ms() {
+    return static_cast<unsigned>(scaled(std::chrono::milliseconds(kUsbTimeoutMs)).count());
+}
+
 int transfer(libusb_device_handle* handle, std::uint8_t direction, std::uint8_t request,
              std::uint16_t value, std::uint16_t index, std::uint8_t* data, std::uint16_t length) {
     const int result = libusb_control_transfer(
         handle, static_cast<std::uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR | direction), request, value,
-        index, data, length, kUsbTimeoutMs);
+        index, data, length, timeout_ms());
     if (result < 0) say("error: could not send usb control message: %s\n", text_of(result));
     return result;
-}
-
-int usb_message(DeviceRecord& record, std::uint8_t direction, std::uint8_t request,
-                std::uint16_t value, std::uint16_t index, std::uint8_t* data,
-                std::uint16_t length) {
-    int code = 0;
-    const Context context = open_context(code);
-    if (!context) return code;
-    usb_lookup(record);
-    const Handle handle = usb_open(context.get(), record);
-    if (!handle) {
-        say("error: could not open usb device \"%s\"\n", record.name.c_str());
-        return -1;
-    }
-    return transfer(handle.get(), direction, request, value, index, data, length);
 }
 
 }  // namespace
@@ -156,21 +161,48 @@ struct UsbConnection::State {
     Handle handle;
 };
 
+namespace {
+
+// The steps that start every call: a fresh context, the search filter from
+// the selection, the device. Without a handle when they fail; `code` is then
+// libusb's code of a context that could not start, or -1.
+UsbConnection::State find_device(DeviceRecord& record, int& code) {
+    UsbConnection::State found{open_context(code), nullptr};
+    if (!found.context) return found;
+    usb_lookup(record);
+    found.handle = usb_open(found.context.get(), record);
+    if (!found.handle) code = -1;
+    return found;
+}
+
+// find_device for a transfer: a device that cannot be found is named.
+UsbConnection::State open_device(DeviceRecord& record, int& code) {
+    UsbConnection::State opened = find_device(record, code);
+    if (opened.context && !opened.handle) {
+        say("%s", usb_not_found(record).c_str());
+    }
+    return opened;
+}
+
+int usb_message(DeviceRecord& record, std::uint8_t direction, std::uint8_t request,
+                std::uint16_t value, std::uint16_t index, std::uint8_t* data,
+                std::uint16_t length) {
+    int code = 0;
+    const UsbConnection::State opened = open_device(record, code);
+    if (!opened.handle) return code;
+    return transfer(opened.handle.get(), direction, request, value, index, data, length);
+}
+
+}  // namespace
+
 UsbConnection::UsbConnection(std::unique_ptr<State> state) : state_(std::move(state)) {}
 UsbConnection::~UsbConnection() = default;
 
 std::unique_ptr<UsbConnection> UsbConnection::open(DeviceRecord& record) {
     int code = 0;
-    Context context = open_context(code);
-    if (!context) return nullptr;
-    usb_lookup(record);
-    Handle handle = usb_open(context.get(), record);
-    if (!handle) {
-        say("error: could not open usb device \"%s\"\n", record.name.c_str());
-        return nullptr;
-    }
-    return std::make_unique<UsbConnection>(
-        std::make_unique<State>(State{std::move(context), std::move(handle)}));
+    State opened = open_device(record, code);
+    if (!opened.handle) return nullptr;
+    return std::make_unique<UsbConnection>(std::make_unique<State>(std::move(opened)));
 }
 
 int UsbConnection::send(std::uint8_t request, std::uint16_t value, std::uint16_t index,
@@ -186,9 +218,6 @@ const char* usb_error_text(int code) {
 void usb_set_quiet() {
     quiet = true;
 }
-bool usb_quiet() {
-    return quiet;
-}
 
 const char* usb_open_hint(int libusb_error, bool is_quiet) {
     if (is_quiet || libusb_error != LIBUSB_ERROR_ACCESS) return nullptr;
@@ -198,10 +227,21 @@ const char* usb_open_hint(int libusb_error, bool is_quiet) {
 
 bool usb_ping(DeviceRecord& record) {
     int code = 0;
+    return find_device(record, code).handle != nullptr;
+}
+
+std::size_t usb_count(DeviceRecord& record) {
+    int code = 0;
     const Context context = open_context(code);
-    if (!context) return false;
+    if (!context) return 0;
     usb_lookup(record);
-    return usb_open(context.get(), record) != nullptr;
+    ssize_t count = 0;
+    const DeviceList list = list_devices(context.get(), count);
+    std::size_t found = 0;
+    for (ssize_t i = 0; i < count; ++i) {
+        if (matching(list.get()[i], record)) ++found;
+    }
+    return found;
 }
 
 int usb_control(DeviceRecord& record, std::uint8_t request) {

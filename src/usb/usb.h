@@ -1,8 +1,8 @@
 // Vendor control transfers to the controller.
 //
 // One interface, one implementation per device link: usb.cc over libusb-1.0,
-// usb_web.cc in the browser build. The selection string's grammar
-// (usb_lookup, lookup.cc) is the same for all of them.
+// usb_web.cc in the browser build. The selection string's grammar and the
+// words for a device that is not there (lookup.cc) are the same for all.
 //
 // Every call is one complete libusb cycle: initialise, enumerate, open the
 // device a record selects, transfer, close, shut down. Nothing survives from
@@ -11,6 +11,7 @@
 // simply finds it again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -32,15 +33,19 @@ struct DeviceRecord {
 
 inline constexpr std::uint8_t USB_OUT = 0x00;
 inline constexpr std::uint8_t USB_IN = 0x80;
+/// libusb's time-out for one transfer (shorter only in tests: usb/timescale.h).
 inline constexpr unsigned kUsbTimeoutMs = 5000;
 
 /// Silences every message of the USB link for the rest of the process. The
 /// reconnection waits set it: a device that is away for a while is expected.
 void usb_set_quiet();
-bool usb_quiet();
 
 /// True when the record's device could be found and opened.
 bool usb_ping(DeviceRecord& record);
+/// How many attached devices have the record's IDs (and bus place); serial
+/// numbers are not compared, which would take an open. 0 when the bus cannot
+/// be listed.
+std::size_t usb_count(DeviceRecord& record);
 /// An OUT request without data. Results of transfers: the bytes moved, a
 /// negative libusb code, or -1 when no device could be opened.
 int usb_control(DeviceRecord& record, std::uint8_t request);
@@ -76,6 +81,9 @@ const char* usb_error_text(int code);
 
 /// Derives the search filter from the selection string.
 void usb_lookup(DeviceRecord& record);
+/// The line, with its line end, that says no device of the record's
+/// selection could be opened.
+std::string usb_not_found(const DeviceRecord& record);
 
 /// The "hint: " line that follows a failed open, or none: only a permission
 /// failure gets one, and nothing is said while the link is quiet.

@@ -16,8 +16,7 @@ bool quiet = false;
 // What the libusb link says and returns when its search finds nothing.
 int missing(DeviceRecord& record) {
     usb_lookup(record);
-    if (!quiet)
-        std::fprintf(stderr, "error: could not open usb device \"%s\"\n", record.name.c_str());
+    if (!quiet) std::fputs(usb_not_found(record).c_str(), stderr);
     return -1;
 }
 
@@ -41,9 +40,6 @@ int UsbConnection::send(std::uint8_t, std::uint16_t, std::uint16_t, const std::u
 void usb_set_quiet() {
     quiet = true;
 }
-bool usb_quiet() {
-    return quiet;
-}
 
 // The one code this link returns is -1, libusb's LIBUSB_ERROR_IO.
 const char* usb_error_text(int code) {
@@ -58,6 +54,11 @@ const char* usb_open_hint(int, bool) {
 bool usb_ping(DeviceRecord& record) {
     usb_lookup(record);
     return false;
+}
+
+std::size_t usb_count(DeviceRecord& record) {
+    usb_lookup(record);
+    return 0;
 }
 
 int usb_control(DeviceRecord& record, std::uint8_t) {

@@ -48,8 +48,13 @@ int command(Session& session, const Words& words) {
     const int result = usb_send(session.devices.vorlanex, REQUEST_RUN, session.delay, 0,
                                 image->data(), static_cast<std::uint16_t>(image->size()));
     if (result < 0) {
-        std::fprintf(stderr, "error: could send usb control message: %s\n", usb_error_text(result));
+        std::fprintf(stderr, "error: could not send usb control message: %s\n",
+                     usb_error_text(result));
         return result;
+    }
+    if (static_cast<std::size_t>(result) != image->size()) {
+        std::fprintf(stderr, "error: the controller took %d of %zu bytes\n", result, image->size());
+        return 1;
     }
     return 0;
 }

@@ -1,3 +1,5 @@
+#include "vorlanex/configure.h"
+
 #include <cstdio>
 
 #include "vorlanex/controller_image.h"

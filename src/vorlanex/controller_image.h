@@ -16,8 +16,4 @@ inline constexpr std::size_t kMaxControllerImage = 4096;
 std::optional<Bytes> controller_image(Session& session, const Bytes& input,
                                       bool ignoreMissingPorts);
 
-/// Stores the image as the controller's configuration (request 3), with its
-/// progress line; true when the controller took all of it.
-bool store_configuration(Session& session, const Bytes& image);
-
 }  // namespace vorlanex

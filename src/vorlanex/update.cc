@@ -1,10 +1,12 @@
 #include <cstdio>
 
+#include "strings/messages.h"
+#include "vorlanex/configure.h"
 #include "vorlanex/controller_image.h"
 #include "vorlanex/firmware.h"
 #include "vorlanex/operations.h"
+#include "vorlanex/reconnect.h"
 #include "vorlanex/requests.h"
-#include "vorlanex/reset.h"
 
 namespace vorlanex {
 
@@ -12,6 +14,45 @@ namespace {
 
 constexpr const char* kRebootMessage = "Waiting for vorlanex to reboot";
 const std::uint8_t kDeactivation[2] = {0, 0};
+
+// A bootloader has no serial number to tell it by. With one selected, the
+// blocks may only go to the bootloader that the selected controller became,
+// which is known only while no other bootloader is attached.
+bool selects_serial(DeviceRecord& configurator) {
+    usb_lookup(configurator);
+    return configurator.serial.has_value();
+}
+
+// Before anything is touched: the selected configurator is attached, and no
+// bootloader, which its own could not be told apart from.
+bool selected_controller_alone(Session& session) {
+    Devices& devices = session.devices;
+    if (!usb_ping(devices.vorlanex)) {
+        std::fputs("error: could not connect to vorlanex\n", stderr);
+        return false;
+    }
+    if (usb_count(devices.usbasp) == 0) return true;
+    std::fprintf(stderr,
+                 "error: another controller is in its bootloader: once \"%s\" is in its own, "
+                 "the two cannot be told apart\n"
+                 "hint: unplug that controller or finish its update first, then run the update "
+                 "again\n",
+                 printable(devices.vorlanex.name).c_str());
+    return false;
+}
+
+// Just before the blocks: a bootloader that came meanwhile makes the
+// selected controller's own one of several.
+bool bootloader_alone(Devices& devices) {
+    if (usb_count(devices.usbasp) <= 1) return true;
+    std::fprintf(stderr,
+                 "error: more than one bootloader is attached: the one that \"%s\" became "
+                 "cannot be told apart\n"
+                 "hint: unplug the other controllers, then run the update without -d and "
+                 "without a configuration: the controller waits in its bootloader\n",
+                 printable(devices.vorlanex.name).c_str());
+    return false;
+}
 
 // The stored configuration is switched off before the firmware changes, so
 // that the new firmware does not start with a configuration it may misread.
@@ -58,11 +99,12 @@ bool write_blocks(DeviceRecord& bootloader, const Firmware& firmware) {
     return true;
 }
 
-enum class Flash { Done, NoBootloader, BlockRefused };
+enum class Flash { Done, NoBootloader, Ambiguous, BlockRefused };
 
-Flash flash_firmware(Session& session, const Firmware& firmware) {
+Flash flash_firmware(Session& session, const Firmware& firmware, bool by_serial) {
     Devices& devices = session.devices;
     if (usb_ping(devices.vorlanex)) {
+        // Unchecked: the controller may restart before it answers.
         usb_control(devices.vorlanex, REQUEST_BOOTLOADER);
         expect(devices.usbasp, "Entering bootloader");
     }
@@ -70,6 +112,7 @@ Flash flash_firmware(Session& session, const Firmware& firmware) {
         std::fputs("error: could not connect to usbasp bootloader\n", stderr);
         return Flash::NoBootloader;
     }
+    if (by_serial && !bootloader_alone(devices)) return Flash::Ambiguous;
     usb_control(devices.usbasp, USBASP_CONNECT);
     if (!write_blocks(devices.usbasp, firmware)) return Flash::BlockRefused;
     usb_set_quiet();
@@ -100,6 +143,7 @@ int update(Session& session, const Words& words) {
     const auto firmware = load_firmware(words[0]);
     if (!firmware) return 1;
 
+    const bool by_serial = selects_serial(session.devices.vorlanex);
     // The configuration is read and encoded before anything reaches the
     // controller, so that a broken one stops the update while nothing changed.
     const bool with_configuration = words.size() == 2;
@@ -109,11 +153,13 @@ int update(Session& session, const Words& words) {
         if (!input) return 1;
         configuration = controller_image(session, *input, false);
         if (!configuration) return 1;
-        if (!deactivate_configuration(session)) return 1;
     }
-    const Flash flashed = flash_firmware(session, *firmware);
-    // A refused block leaves the controller in its bootloader, untouched further.
-    if (flashed == Flash::BlockRefused) return 1;
+    if (by_serial && !selected_controller_alone(session)) return 1;
+    if (with_configuration && !deactivate_configuration(session)) return 1;
+    const Flash flashed = flash_firmware(session, *firmware, by_serial);
+    // A refused block, or a bootloader that cannot be told apart, leaves the
+    // controller in its bootloader, untouched further.
+    if (flashed == Flash::BlockRefused || flashed == Flash::Ambiguous) return 1;
     // Without a bootloader the old firmware still runs: its configuration is
     // stored back all the same.
     if (with_configuration && !restore_configuration(session, *configuration)) return 1;

@@ -1,34 +1,23 @@
 // command and configure, run against the simulated controller.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
-#include "sim_run.h"
+#include "support/bytes.h"
+#include "support/simulator.h"
 #include "support/temp_dir.h"
 
 namespace vorlanex {
 namespace {
 
 using testing::bytes;
+using testing::hex;
 using testing::run_simulated;
 using testing::TempDir;
 
 using Lines = std::vector<std::string>;
 
 // set port a bit 3 1, as an image.
-const std::string kSetImage =
-    bytes({0x1C, 0xCF, 0xFE, 0x01, 0x01, 0x00, 0x00, 0x00, 0x08, 0x01, 0xFF});
-const std::string kSetHex = "1ccffe01010000000801ff";
-
-std::string hex(const std::string& data) {
-    std::string text;
-    for (const char c : data) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(c));
-        text += digits;
-    }
-    return text;
-}
+const std::string& kSetImage = testing::kSetA3Image;
+const std::string kSetHex = testing::kSetA3Hex;
 
 // An image of string records of these lengths: 3 bytes of frame, and each
 // string its length plus 2.
@@ -81,6 +70,15 @@ TEST(CommandText, AScriptFileIsSentWhateverTheOtherWords) {
     }
 }
 
+// An empty word is no file and no command: the tool ends, silent, with 1.
+TEST(CommandText, AnEmptyCommandLineSendsNothingAndSaysNothing) {
+    const auto result = run_simulated({}, {""});
+    EXPECT_EQ(result.program.status, 1);
+    EXPECT_EQ(result.program.err, "");
+    EXPECT_EQ(result.program.out, "");
+    EXPECT_EQ(result.log, Lines{});
+}
+
 TEST(CommandText, AnInvalidCommandSendsNothing) {
     const auto result = run_simulated({}, {"frobnicate", "port", "a"});
     EXPECT_EQ(result.program.status, 1);
@@ -108,13 +106,13 @@ TEST(Command, AFailedTransferGivesItsLibusbResultAsExitStatus) {
         {{"--start", "none"},
          "reading commands from stdin...\n"
          "error: could not open usb device \"usb\"\n"
-         "error: could send usb control message: Input/Output Error\n",
+         "error: could not send usb control message: Input/Output Error\n",
          255,  // -1
          {}},
         {{"--stall", "0"},
          "reading commands from stdin...\n"
          "error: could not send usb control message: Pipe error\n"
-         "error: could send usb control message: Pipe error\n",
+         "error: could not send usb control message: Pipe error\n",
          256 - 9,  // LIBUSB_ERROR_PIPE
          {"configurator - 0 0 0 -"}},
     };
@@ -124,6 +122,13 @@ TEST(Command, AFailedTransferGivesItsLibusbResultAsExitStatus) {
         EXPECT_EQ(result.program.status, c.status);
         EXPECT_EQ(result.log, c.log);
     }
+}
+
+TEST(Command, AControllerThatTakesPartOfTheImageIsAnError) {
+    const auto result = run_simulated({"--short", "0=5"}, {"set", "a3", "1"});
+    EXPECT_EQ(result.program.err, "error: the controller took 5 of 11 bytes\n");
+    EXPECT_EQ(result.program.status, 1);
+    EXPECT_EQ(result.log, Lines{"configurator - 0 0 0 1ccffe0101"});
 }
 
 // --- both: what must never reach the controller ------------------------------

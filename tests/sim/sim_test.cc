@@ -100,6 +100,22 @@ TEST(Controller, FaultsStallOrCutShortAndHaveNoEffect) {
     EXPECT_EQ(log_line(journal[2]), "configurator S 2 0 0 68656c");
 }
 
+// The request still has its effect; only the answer of the N-th says that the
+// device is gone for good after it.
+TEST(Controller, AVanishingRequestIsAnsweredAsUsualUntilTheLastTime) {
+    Journal journal;
+    const std::vector<Fault> faults = {{Face::Configurator, 3, std::nullopt, false, 2}};
+    Controller controller(std::nullopt, Face::Configurator, "id", faults, journal);
+    const Bytes image = {0x1C, 0xCF, 0xFF};
+    const Answer deactivated = controller.handle(out(3, 0, 0, 2), Bytes{0, 0});
+    EXPECT_FALSE(deactivated.vanish);
+    EXPECT_EQ(deactivated.restart_into, Face::Configurator);
+    const Answer stored = controller.handle(out(3, 0, 0, 3), image);
+    EXPECT_TRUE(stored.vanish);
+    EXPECT_EQ(stored.accepted, 3u);
+    EXPECT_EQ(controller.stored(), image);
+}
+
 TEST(Controller, OnlyTheConfiguratorReportsItsSerialNumber) {
     Journal journal;
     const std::uint8_t kSerialIndexOffset = 16;
@@ -165,6 +181,9 @@ TEST(Options, FaultsNameAFaceARequestAndACount) {
         {{"--stall", "3=1"}, std::nullopt},
         {{"--stall", "256"}, std::nullopt},
         {{"--stall", "flash:1"}, std::nullopt},
+        {{"--vanish", "3"}, Fault{Face::Configurator, 3, std::nullopt, false, 1}},
+        {{"--vanish", "bootloader:2=3"}, Fault{Face::Bootloader, 2, std::nullopt, false, 3}},
+        {{"--vanish", "3=0"}, std::nullopt},
     };
     for (const auto& c : cases) {
         std::vector<std::string> words = {"vorlanex-sim"};
@@ -184,6 +203,7 @@ TEST(Options, FaultsNameAFaceARequestAndACount) {
         EXPECT_EQ(options->faults[0].face, c.fault->face);
         EXPECT_EQ(options->faults[0].request, c.fault->request);
         EXPECT_EQ(options->faults[0].short_count, c.fault->short_count);
+        EXPECT_EQ(options->faults[0].vanish_after, c.fault->vanish_after);
         EXPECT_EQ(options->program, std::vector<std::string>{"true"});
     }
 }

@@ -105,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {"convert", "FILE", "/dev/null"},
                  "error: '\\xFF\\xFE\\x1B[2J\\x7F': invalid command\n",
                  2},
-        BadInput{"huge.conf",
-                 std::string(10 * 1024 * 1024, 'x'),
+        BadInput{"long-line.conf",
+                 std::string(5000, 'x'),
                  {"convert", "FILE", "/dev/null"},
                  "error: line 1: the line is longer than 4095 bytes\n",
                  1},
@@ -172,10 +172,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "DIR/missing/out.bin: No such file or directory\n",
                  1}));
 
-TEST(BadInputs, FileNamesInMessagesCannotSteerTheTerminal) {
-    const auto result = run_vorlanex({"convert", "no\x1B[2Jsuch.conf", "/dev/null"});
+TEST(BadInputs, NamesInMessagesCannotSteerTheTerminal) {
+    auto result = run_vorlanex({"convert", "no\x1B[2Jsuch.conf", "/dev/null"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "no\\x1B[2Jsuch.conf: No such file or directory\n");
+    // No controller is attached here: the selection is named as it fails.
+    result = run_vorlanex({"-d", "usb:\x1B[2J", "set", "a3"});
+    EXPECT_TRUE(result.err.starts_with("error: could not open usb device \"usb:\\x1B[2J\"\n"))
+        << result.err;
 }
 
 // Root reads every file, so the unreadable case needs an ordinary user.

@@ -107,6 +107,7 @@ const errorCases = [
   { args: ["reset"] },
   { args: ["set", "a3", "1"] },
   { args: ["-d", "usb:S1", "sleep", "1s"] },
+  { args: ["-d", "usb:\u001b[2J", "-i"] },
   { args: ["configure", "in.conf"], files: { "in.conf": hello } },
   { args: ["configure"], stdin: hello },
   { args: ["configure", "bad.conf"], files: { "bad.conf": bad } },
